@@ -1,0 +1,26 @@
+# All dependencies come from Debian 12 packages (see test.sh / run.sh for the list).
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Qml)
+find_package(CURL REQUIRED)
+find_package(LibXml2 REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-16 libpcre2-8)
+
+# Debian's CMake config for modest is broken and it ships no pkg-config file.
+find_library(MODEST_LIBRARY modest REQUIRED)
+find_path(MYHTML_INCLUDE_DIR myhtml/myhtml.h REQUIRED)
+add_library(Modest::MyHTML UNKNOWN IMPORTED)
+set_target_properties(Modest::MyHTML PROPERTIES
+  IMPORTED_LOCATION ${MODEST_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${MYHTML_INCLUDE_DIR})
+find_package(Threads REQUIRED)
+target_link_libraries(Modest::MyHTML INTERFACE Threads::Threads)
+
+find_program(MSGFMT_EXECUTABLE msgfmt REQUIRED)
+
+if(TOLLMARSH_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
+endif()
+if(TOLLMARSH_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+endif()

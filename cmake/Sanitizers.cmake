@@ -1,0 +1,8 @@
+if(TOLLMARSH_SANITIZE)
+  string(REPLACE "," ";" _sanitizers "${TOLLMARSH_SANITIZE}")
+  foreach(s IN LISTS _sanitizers)
+    add_compile_options(-fsanitize=${s})
+    add_link_options(-fsanitize=${s})
+  endforeach()
+  add_compile_options(-fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+endif()
