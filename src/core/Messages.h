@@ -1,0 +1,67 @@
+#pragma once
+// Messages from worker threads (and deferred work of the window) to the one
+// receiving object on the main thread. They are Qt events whose types carry the
+// message codes; the payload is owned by the event, so nothing leaks when an
+// event is never handled.
+
+#include "Clock.h"
+#include "RunModel.h"
+
+#include <QEvent>
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+
+constexpr int WM_USER = 1024;
+constexpr int WM_TASK_FINISHED = WM_USER + 1;
+constexpr int WM_LOG_LINE = WM_USER + 2;
+constexpr int WM_NEXT_TASK = WM_USER + 3;
+constexpr int WM_DELETE_RULE_PANEL = WM_USER + 4;
+constexpr int WM_REBUILD_RULE_PANELS = WM_USER + 5;
+constexpr int WM_TEST_RULE = WM_USER + 6;
+
+class TMsgForLog {
+public:
+    QString MsgText;
+    TDateTime MsgTime = 0;
+};
+
+class TTaskFinishedEvent : public QEvent {
+public:
+    explicit TTaskFinishedEvent(std::unique_ptr<TURLTaskInfo> aTask);
+    std::unique_ptr<TURLTaskInfo> Task;  // the handler takes it
+};
+
+class TLogLineEvent : public QEvent {
+public:
+    explicit TLogLineEvent(std::unique_ptr<TMsgForLog> aMsg);
+    std::unique_ptr<TMsgForLog> Msg;
+};
+
+// Messages that carry nothing, or a pointer the receiver interprets (rule panels).
+class TPlainMessageEvent : public QEvent {
+public:
+    explicit TPlainMessageEvent(int aCode, void* aParam = nullptr);
+    void* Param;
+};
+
+// The object that receives every posted message (the main window, the command-line
+// program's controller host, or a test's receiver). Set on the main thread;
+// with none set, posted messages are freed at once.
+void SetMessageReceiver(QObject* aReceiver);
+QObject* MessageReceiver();
+
+// Callable from any thread; never block. Messages of one thread arrive in posting order.
+void PostLogMessage(const QString& text);  // stamps the current time
+void PostLogMessage(const QString& text, const TClock& aClock);
+void PostTaskFinished(std::unique_ptr<TURLTaskInfo> task);
+void PostNextTask();
+void PostPlainMessage(int aCode, void* aParam = nullptr);
+
+// The run state shared by the main thread and the workers of one run.
+struct TRunState {
+    std::atomic<int> ActiveThreadCount{0};
+    std::atomic<bool> AbortRequested{false};
+    std::atomic<TURLTaskInfoPool*> TaskPool{nullptr};  // owned by the run controller
+};
