@@ -1,0 +1,39 @@
+#include "UrlFilter.h"
+
+#include <QStringList>
+
+namespace {
+
+QString UpperASCII(QString s)
+{
+    for (QChar& c : s)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 'a' + 'A');
+    return s;
+}
+
+// The extension as a file name's: from the last ".", ":" or backslash, when that
+// character is a "."; a query string or fragment stays part of it.
+QString FileExtension(const QString& s)
+{
+    for (qsizetype i = s.size() - 1; i >= 0; --i) {
+        const QChar c = s.at(i);
+        if (c == u'.')
+            return s.mid(i);
+        if (c == u':' || c == u'\\')
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool IsSkippedURL(const QString& sURL)
+{
+    if (sURL.isEmpty())
+        return true;
+    if (UpperASCII(sURL.left(4)) != u"HTTP")
+        return true;
+    static const QStringList skipped = {".PNG", ".JPG", ".GIF", ".JPEG", ".ICO", ".JS", ".CSS"};
+    return skipped.contains(UpperASCII(FileExtension(sURL)));
+}
