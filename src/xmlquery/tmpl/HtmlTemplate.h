@@ -4,6 +4,7 @@
 // documented for users in docs/templates.md.
 
 #include <libxml/tree.h>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,25 @@ struct Item {
 };
 
 // Every match in document order, each match's placeholders in template order.
+// A parsed template is read-only here: all scratch state lives in the call.
 std::vector<Item> Apply(const Template& tmpl, xmlDoc* doc);
+
+// Limits of the template language.
+inline constexpr int kMaxTemplateDepth = 256;
+inline constexpr int kMaxTemplateElements = 2000;
+
+// Work allowed for one Apply: roughly one step per candidate page element tried
+// and per text node (or 64 bytes of text) read. A pathological template on a
+// huge page stops here and keeps the matches completed so far.
+inline constexpr std::uint64_t kDefaultStepBudget = 20'000'000;
+
+struct ApplyStats {
+    std::uint64_t steps = 0;
+    bool budgetExhausted = false;
+};
+
+// Apply with an explicit step budget; *stats (optional) tells what it cost.
+std::vector<Item> Apply(const Template& tmpl, xmlDoc* doc, std::uint64_t stepBudget,
+                        ApplyStats* stats);
 
 }  // namespace xq::tmpl
