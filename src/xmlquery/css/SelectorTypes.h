@@ -1,0 +1,70 @@
+#pragma once
+// The compiled form of a selector list: what the parser builds and the matcher walks.
+
+#include "xmlquery/css/CssSelector.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace xq::css {
+
+enum class Combinator { Descendant, Child, NextSibling, LaterSibling };
+
+enum class AttributeOperator { Exists, Equals, Includes, DashMatch, Prefix, Suffix, Substring };
+
+// Positions a*n+b for n >= 0 (1-based, as :nth-child counts).
+struct AnPlusB {
+    std::int64_t a = 0;
+    std::int64_t b = 0;
+    bool Matches(std::int64_t position) const;
+};
+
+enum class SimpleKind {
+    Id,
+    Class,
+    Attribute,
+    FirstChild,
+    LastChild,
+    OnlyChild,
+    NthChild,
+    NthLastChild,
+    FirstOfType,
+    LastOfType,
+    OnlyOfType,
+    NthOfType,
+    NthLastOfType,
+    Empty,
+    Root,
+    Contains,
+    Not,
+    Is,  // also :where() and :matches(); specificity plays no part here
+};
+
+struct SimpleSelector {
+    SimpleKind kind = SimpleKind::Id;
+    std::string name;   // id, class, lower-case attribute name, or :contains() text
+    std::string value;  // attribute value; lower-cased when ignoreValueCase
+    AttributeOperator op = AttributeOperator::Exists;
+    bool ignoreValueCase = false;
+    AnPlusB nth;
+    CompiledSelector list;  // :not()/:is() argument, or the `of S` filter of :nth-child()
+};
+
+struct CompoundSelector {
+    std::string typeName;  // lower-case; empty for any element
+    std::vector<SimpleSelector> simples;
+};
+
+// compounds[0] is the leftmost; combinators[i] joins compounds[i] and compounds[i + 1].
+struct ComplexSelector {
+    std::vector<CompoundSelector> compounds;
+    std::vector<Combinator> combinators;
+};
+
+class SelectorList {
+public:
+    std::vector<ComplexSelector> selectors;
+};
+
+}  // namespace xq::css
