@@ -56,6 +56,7 @@ public:
 
 private:
     // Implementation-defined; children are owned.
+    TJsonNode* NewChild(const QString& aName);  // appends, or empties the same-named member of an object
     TJsonNodeKind FKind = nkObject;
     QString FName;
     QString FValue;
