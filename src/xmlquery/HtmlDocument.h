@@ -27,4 +27,7 @@ struct CachedPage {
 };
 CachedPage PageForThread(std::string_view html);
 
+// Drops this thread's cached page (its memory is released at once).
+void ReleasePageForThread();
+
 }  // namespace xq

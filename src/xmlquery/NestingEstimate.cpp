@@ -1,0 +1,119 @@
+#include "xmlquery/NestingEstimate.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace xq {
+namespace {
+
+bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsTagNameEnd(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '/' || c == '>'; }
+
+bool NameIn(std::string_view name, const auto& list)
+{
+    return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+// Never stay open: no end tag, or closed by the next sibling of the same kind.
+constexpr std::array<std::string_view, 33> kNotNesting = {
+    "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta",
+    "source", "track", "wbr", "param", "keygen", "basefont", "bgsound", "frame",
+    "p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "tbody",
+    "thead", "tfoot", "colgroup", "rt", "rp"};
+
+// Their content is text up to the matching end tag.
+constexpr std::array<std::string_view, 9> kRawText = {
+    "script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes", "plaintext"};
+
+std::size_t FindCaseless(std::string_view text, std::string_view needle, std::size_t from)
+{
+    while (true) {
+        from = text.find('<', from);
+        if (from == std::string_view::npos || text.size() - from < needle.size()) return std::string_view::npos;
+        bool same = true;
+        for (std::size_t i = 0; i < needle.size() && same; ++i) same = AsciiLower(text[from + i]) == needle[i];
+        if (same) return from;
+        ++from;
+    }
+}
+
+// Position just after the '>' that ends the tag starting at pos, honouring quotes.
+std::size_t SkipTag(std::string_view html, std::size_t pos)
+{
+    char quote = 0;
+    for (; pos < html.size(); ++pos) {
+        const char c = html[pos];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return pos + 1;
+        }
+    }
+    return html.size();
+}
+
+}  // namespace
+
+std::uint64_t EstimateTreeConstructionWork(std::string_view html)
+{
+    std::uint64_t work = 0;
+    std::uint64_t depth = 0;
+    std::uint64_t foreignDepth = 0;  // open svg and math elements: only there does "/>" close
+    std::size_t pos = 0;
+    std::array<char, 16> nameBuffer{};
+    while ((pos = html.find('<', pos)) != std::string_view::npos) {
+        if (pos + 1 >= html.size()) break;
+        const char next = html[pos + 1];
+        if (next == '!') {
+            if (html.compare(pos, 4, "<!--") == 0) {
+                const std::size_t end = html.find("-->", pos + 4);
+                pos = end == std::string_view::npos ? html.size() : end + 3;
+            } else {
+                pos = SkipTag(html, pos + 2);
+            }
+            continue;
+        }
+        const bool endTag = next == '/';
+        const std::size_t nameStart = pos + (endTag ? 2 : 1);
+        if (nameStart >= html.size() || !IsAsciiAlpha(html[nameStart])) {
+            ++pos;
+            continue;
+        }
+        std::size_t nameEnd = nameStart;
+        std::size_t nameLength = 0;
+        while (nameEnd < html.size() && !IsTagNameEnd(html[nameEnd])) {
+            if (nameLength < nameBuffer.size()) nameBuffer[nameLength++] = AsciiLower(html[nameEnd]);
+            ++nameEnd;
+        }
+        const std::string_view name(nameBuffer.data(), std::min(nameLength, nameEnd - nameStart));
+        const std::size_t tagEnd = SkipTag(html, nameEnd);
+        const bool selfClosed = tagEnd >= 2 && html[tagEnd - 1] == '>' && html[tagEnd - 2] == '/';
+        pos = tagEnd;
+        if (NameIn(name, kNotNesting)) continue;
+        const bool foreignRoot = name == "svg" || name == "math";
+        if (endTag) {
+            if (depth > 0) --depth;
+            if (foreignRoot && foreignDepth > 0) --foreignDepth;
+            continue;
+        }
+        work += depth;
+        if (NameIn(name, kRawText)) {
+            if (name == "plaintext") break;
+            const std::string closing = "</" + std::string(name);
+            const std::size_t end = FindCaseless(html, closing, pos);
+            pos = end == std::string_view::npos ? html.size() : end;
+            continue;
+        }
+        if (selfClosed && (foreignDepth > 0 || foreignRoot)) continue;
+        ++depth;
+        if (foreignRoot) ++foreignDepth;
+    }
+    return work;
+}
+
+}  // namespace xq
