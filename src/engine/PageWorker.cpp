@@ -1,0 +1,238 @@
+#include "engine/PageWorker.h"
+
+#include "analysis/PageAnalysis.h"
+#include "core/Translate.h"
+#include "engine/CurlSession.h"
+#include "proxies/Proxies.h"
+
+#include <chrono>
+#include <random>
+#include <system_error>
+
+namespace {
+
+int RandomSleepMs()
+{
+    thread_local std::mt19937 generator{std::random_device{}()};
+    return std::uniform_int_distribution<int>(0, 19)(generator);
+}
+
+void SleepMs(int aMs)
+{
+    if (aMs <= 0)
+        std::this_thread::yield();
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(aMs));
+}
+
+QString ExceptionText(const std::exception& e)
+{
+    if (const auto* curl = dynamic_cast<const ECurl*>(&e))
+        return curl->Message();
+    return QString::fromUtf8(e.what());
+}
+
+}  // namespace
+
+TPageWorker::TPageWorker(std::unique_ptr<TURLTaskInfo> aURLTaskInfo, const QString& sUserAgent,
+                         const TProxy* aProxy, bool aUniqueResults, TRunState& aRunState,
+                         const TPageWorkerOptions& aOptions)
+    : FURLTaskInfo(std::move(aURLTaskInfo))
+    , FUserAgent(sUserAgent)
+    , FProxy(aProxy)
+    , FUniqueResults(aUniqueResults)
+    , FRunState(aRunState)
+    , FOptions(aOptions)
+    , FNum(FURLTaskInfo ? FURLTaskInfo->Num : 0)
+{
+    if (!FURLTaskInfo)
+        throw std::invalid_argument("TPageWorker: no task");
+    FURLTaskInfo->InitResults();
+}
+
+TPageWorker::~TPageWorker()
+{
+    Join();
+}
+
+QString TPageWorker::DefaultUserAgent()
+{
+    return QStringLiteral("Mozilla/5.0 (Windows NT 10.0; Win64; x64; rv:53.0) Gecko/20100101 Firefox/53.0");
+}
+
+void TPageWorker::Start()
+{
+    if (FStarted)
+        return;
+    FStarted = true;
+    // Counted before the thread exists, so its decrement can never come first.
+    FRunState.ActiveThreadCount.fetch_add(1);
+    try {
+        FThread = std::thread([this] { Execute(); });
+    } catch (const std::system_error& e) {
+        // No thread: the task still has to come back, or the run never ends.
+        try {
+            Log("URL %d: ОШИБКА отправки запроса: %s", {FNum, QString::fromUtf8(e.what())});
+        } catch (...) {
+        }
+        FURLTaskInfo->TaskResults->TaskResult = trSendError;
+        End();
+    }
+}
+
+void TPageWorker::Join()
+{
+    if (FThread.joinable())
+        FThread.join();
+}
+
+bool TPageWorker::Finished() const
+{
+    return FFinished.load();
+}
+
+void TPageWorker::Log(const char* aFormat, const QVariantList& aArgs)
+{
+    PostLogMessage(FormatText(Tr(aFormat), aArgs));
+}
+
+void TPageWorker::Execute()
+{
+    TURLTaskResults& results = *FURLTaskInfo->TaskResults;
+    QString failure;
+    try {
+        Run(results);
+    } catch (const std::exception& e) {
+        failure = ExceptionText(e);
+    } catch (...) {
+        failure = QStringLiteral("unknown error");
+    }
+    if (!failure.isNull()) {
+        // A step outside the guarded transfer failed: report it like a failed request.
+        results.TaskResult = trSendError;
+        try {
+            Log("URL %d: ОШИБКА отправки запроса: %s", {FNum, failure});
+        } catch (...) {
+        }
+    }
+    End();
+}
+
+void TPageWorker::End()
+{
+    if (FOptions.LowerCountAtEnd)
+        FRunState.ActiveThreadCount.fetch_sub(1);
+    try {
+        PostTaskFinished(std::move(FURLTaskInfo));
+    } catch (...) {
+    }
+    try {
+        PostNextTask();
+    } catch (...) {
+    }
+    FFinished.store(true);
+}
+
+void TPageWorker::Run(TURLTaskResults& aResults)
+{
+    const auto cancelled = [this] { return FRunState.AbortRequested.load(); };
+    const auto abort = [&] {
+        Log("URL %d: задача прервана", {FNum});
+        aResults.TaskResult = trAborted;
+    };
+
+    Log("URL %d: задача начата", {FNum});
+    const ICurlPtr curl = NewCurlSession();
+    if (cancelled())
+        return abort();
+
+    const auto url = NewGetBuilder(FURLTaskInfo->URL);
+    const QString userAgent = FUserAgent.isEmpty() ? DefaultUserAgent() : FUserAgent;
+    curl->SetUserAgent(userAgent)
+        .SetUrl(*url)
+        .SetOpt(CURLOPT_SSL_VERIFYPEER, 0L)
+        .SetOpt(CURLOPT_SSL_VERIFYHOST, 0L)
+        .SetOpt(CURLOPT_FOLLOWLOCATION, 1L)
+        .SetOpt(CURLOPT_AUTOREFERER, 1L)
+        .SwitchRecvToString();
+    if (FProxy) {
+        curl->SetOpt(CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP))
+            .SetOpt(CURLOPT_PROXY, FProxy->HostAndPort())
+            .SetOpt(CURLOPT_PROXYUSERPWD, FProxy->UserAndPws)
+            .SetOpt(CURLOPT_TIMEOUT, 10L);
+        Log("URL %d: используем прокси %s", {FNum, FProxy->HostAndPort()});
+    } else {
+        // Without a bound a silent server would hold the worker (and a cancelled run) forever.
+        const long stall = qMax(1, FOptions.StallSeconds);
+        curl->SetOpt(CURLOPT_LOW_SPEED_LIMIT, 1L)
+            .SetOpt(CURLOPT_LOW_SPEED_TIME, stall)
+            .SetOpt(CURLOPT_CONNECTTIMEOUT, stall);
+    }
+    curl->SetAbortFlag(&FRunState.AbortRequested).SetMaxBodySize(FOptions.MaxBodyBytes);
+
+    // Pacing: take the start time, hand the next one on, wait for ours.
+    TURLTaskInfoPool* pool = FRunState.TaskPool.load();
+    if (!pool)
+        throw std::runtime_error("no task pool for the run");
+    TDateTime startAt = 0;
+    while (!pool->GetNextRequestTime(startAt)) {
+        // Another worker holds the start time between its two registrations.
+        if (cancelled())
+            return abort();
+        SleepMs(2);
+    }
+    pool->RegisterLastRequest(startAt + 20);
+    while (!cancelled() && pool->Clock().Now() <= startAt)
+        SleepMs(RandomSleepMs());
+    if (cancelled())
+        return abort();
+
+    Log("URL %d: получение страницы", {FNum});
+    pool->RegisterLastRequest(0);
+    PostNextTask();
+
+    try {
+        curl->Perform();
+    } catch (const std::exception& e) {
+        const auto* curlError = dynamic_cast<const ECurlError*>(&e);
+        if (curlError && curlError->Code == CURLE_ABORTED_BY_CALLBACK && cancelled())
+            return abort();
+        Log("URL %d: ОШИБКА отправки запроса: %s", {FNum, ExceptionText(e)});
+        aResults.TaskResult = trSendError;
+        return;
+    }
+    if (cancelled())
+        return abort();  // a transfer that completed during cancellation is discarded
+
+    const long status = curl->ResponseCode();
+    if (status != 200) {
+        Log("URL %d: ОШИБКА получения страницы, код ошибки HTML: %d", {FNum, int(status)});
+        aResults.TaskResult = trHTTPError;
+        aResults.ErrorCode = int(status);
+        return;
+    }
+
+    Log("URL %d: страница загружена, идет анализ", {FNum});
+    const TScrapRuleSet* rules = FURLTaskInfo->Rules.get();
+    const int ruleCount = rules ? rules->Count() : 0;
+    bool allApplied = true;
+    for (int i = 1; i <= ruleCount; ++i) {
+        auto ruleResult = std::make_unique<TScrapRuleResult>();
+        ruleResult->RuleNum = i;
+        const QByteArray body = curl->ResponseBody();
+        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults)) {
+            Log("URL %d: ОШИБКА анализа страницы, правило #%d", {FNum, i});
+            aResults.ErrorCode = -1;
+            aResults.TaskResult = trSearchError;
+            allApplied = false;
+            break;
+        }
+        if (ruleResult->RuleResult)
+            aResults.RulesResult.Add(std::move(ruleResult));
+    }
+    if (allApplied) {
+        aResults.ErrorCode = 0;
+        aResults.TaskResult = trOk;
+    }
+    Log("URL %d: анализ завершен", {FNum});
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The page worker: one thread that processes one task of a run. It waits for
+// its turn under the pool's pacing, fetches the task's URL once, applies every
+// rule of the task's own rule set and posts the finished task to the window.
+// It reports only through posted messages (core/Messages.h).
+
+#include "core/Messages.h"
+#include "core/RunModel.h"
+
+#include <QString>
+#include <QVariantList>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class TProxy;
+
+struct TPageWorkerOptions {
+    // A direct transfer that receives nothing for this long fails as a send
+    // error (connecting included). Transfers through a proxy have their
+    // 10-second limit instead.
+    int StallSeconds = 60;
+    // A larger body fails as a send error; its memory is freed at once.
+    qint64 MaxBodyBytes = qint64(64) * 1024 * 1024;
+    // Whether the thread itself lowers ActiveThreadCount as its first end step.
+    // A controller that must not see the run end before it has handled the
+    // finished task sets this to false and lowers the count in its
+    // task-finished handler instead.
+    bool LowerCountAtEnd = true;
+};
+
+// Owned by the run controller. Typical use on the window thread:
+//   auto w = std::make_unique<TPageWorker>(std::move(task), ua, proxy, unique, state);
+//   w->Start();
+//   ... later, after the task-finished message: w->Join();
+// Cancelling is the run state's AbortRequested; destroying a started worker
+// waits for its thread (set AbortRequested first to make that quick: a
+// transfer under way is abandoned within about 100 ms).
+//
+// Messages of one worker, in order: log lines, WM_NEXT_TASK when its request
+// goes out (not when it was cancelled or failed before), then WM_TASK_FINISHED
+// with the task and a last WM_NEXT_TASK. Every started worker ends with these
+// last two, whatever happens on the way.
+class TPageWorker {
+public:
+    // Gives the task a fresh results record. aProxy, when given, must stay
+    // valid and unchanged until the worker has ended; aRunState outlives it.
+    TPageWorker(std::unique_ptr<TURLTaskInfo> aURLTaskInfo, const QString& sUserAgent,
+                const TProxy* aProxy, bool aUniqueResults, TRunState& aRunState,
+                const TPageWorkerOptions& aOptions = {});
+    ~TPageWorker();  // joins the thread
+    TPageWorker(const TPageWorker&) = delete;
+    TPageWorker& operator=(const TPageWorker&) = delete;
+
+    // Raises ActiveThreadCount by one on the calling thread, then starts the
+    // thread. Once only. If no thread can be created, the task ends at once as
+    // a send error through the usual end steps.
+    void Start();
+    void Join();            // waits until the thread body has returned; harmless twice
+    bool Finished() const;  // the thread body has returned (all its messages are posted)
+    int Num() const { return FNum; }
+
+    // Sent when the User-Agent text is empty.
+    static QString DefaultUserAgent();
+
+private:
+    void Execute();
+    void Run(TURLTaskResults& aResults);
+    void End();
+    void Log(const char* aFormat, const QVariantList& aArgs);
+
+    std::unique_ptr<TURLTaskInfo> FURLTaskInfo;
+    const QString FUserAgent;
+    const TProxy* const FProxy;
+    const bool FUniqueResults;
+    TRunState& FRunState;
+    const TPageWorkerOptions FOptions;
+    const int FNum;
+    std::thread FThread;
+    std::atomic<bool> FFinished{false};
+    bool FStarted = false;
+};
