@@ -1,6 +1,7 @@
 #pragma once
 // The saved rule sets and the rule-set file.
 
+#include "FileUtil.h"  // SaveFileAtomically, shared by every data file
 #include "ScrapRules.h"
 
 #include <QString>
@@ -25,7 +26,3 @@ public:
 private:
     std::vector<std::unique_ptr<TScrapRuleSet>> FSets;
 };
-
-// Writes bytes to a file through a temporary file in the same folder and a rename,
-// so a failed write never destroys the previous copy. Shared by every data file.
-bool SaveFileAtomically(const QString& sFileName, const QByteArray& aBytes, bool bOwnerOnly = false);

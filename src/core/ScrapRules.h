@@ -12,6 +12,10 @@
 enum TScrapQueryType : unsigned char { qtXPath, qtXQuery, qtCssPath, qtRegEx, qtTemplate, qtDefault };
 enum TScrapExtractType : unsigned char { etTextContent, etOuterHTML, etInnerHTML, etAnyPart, etUnknown };
 
+// The label the editors show for an extract type, translated now; empty for
+// etUnknown and values outside the enumeration.
+QString ExtractTypeLabel(TScrapExtractType aType);
+
 class TScrapRule {
 public:
     QString Name;
