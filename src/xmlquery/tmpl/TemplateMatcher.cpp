@@ -7,6 +7,7 @@
 #include "xmlquery/tmpl/TemplateText.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_map>
 
 namespace xq::tmpl {
@@ -37,6 +38,7 @@ public:
     Matcher(const Template& tmpl, xmlDoc* doc, std::uint64_t budget)
         : tmpl_(tmpl), page_(doc), budget_(budget) {
         candidates_.reserve(tmpl.elements.size());
+        failed_.resize(tmpl.elements.size());
         for (const TemplateElement& e : tmpl.elements) candidates_.push_back(&page_.WithName(e.name));
     }
 
@@ -67,16 +69,24 @@ private:
         return !exhausted_;
     }
 
+    // A sequence that cannot start at or after s within [s, b) cannot start
+    // within any narrower range either. The nearest recorded start at or before
+    // the asked one is checked; dominated records are not kept, so on nested
+    // pages that nearest record is usually the one that decides.
     bool KnownToFail(int t, int start, int bound) const {
-        const auto it = failed_.find(Key(t, start));
-        return it != failed_.end() && it->second >= bound;
+        const auto& records = failed_[std::size_t(t)];
+        auto it = records.upper_bound(start);
+        if (it == records.begin()) return false;
+        --it;
+        return it->second >= bound;
     }
 
     void RecordFailure(int t, int start, int bound) {
-        if (exhausted_) return;
-        auto it = failed_.find(Key(t, start));
-        if (it != failed_.end()) it->second = std::max(it->second, bound);
-        else if (failed_.size() < kMaxMemoEntries) failed_.emplace(Key(t, start), bound);
+        if (exhausted_ || KnownToFail(t, start, bound) || failedCount_ >= kMaxMemoEntries) return;
+        auto& records = failed_[std::size_t(t)];
+        auto [it, inserted] = records.emplace(start, bound);
+        if (!inserted) it->second = std::max(it->second, bound);
+        else ++failedCount_;
     }
 
     // The first sequence, in document order, of page elements in [start, bound)
@@ -220,7 +230,9 @@ private:
     bool collecting_ = false;
     std::vector<const std::vector<int>*> candidates_;  // page elements per template element
     std::unordered_map<std::uint64_t, bool> matched_;  // (template element, page element)
-    std::unordered_map<std::uint64_t, int> failed_;    // (template element, start): largest failing bound
+    // Per template element: start of a sequence that failed -> largest bound it failed within.
+    std::vector<std::map<int, int>> failed_;
+    std::size_t failedCount_ = 0;
     std::unordered_map<int, std::string> texts_;
     std::size_t cachedBytes_ = 0;
     std::string scratch_;
