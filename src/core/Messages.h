@@ -49,17 +49,35 @@ public:
 // The object that receives every posted message (the main window, the command-line
 // program's controller host, or a test's receiver). Set on the main thread;
 // with none set, posted messages are freed at once.
+//
+// Lifetime rule: the owner clears the receiver with SetMessageReceiver(nullptr)
+// once all workers of a run have ended (so no finished task is dropped) and
+// before the receiver is destroyed. Posting and clearing exclude each other, so
+// a post either lands in the queue before the receiver goes (Qt then frees the
+// undelivered event with it) or finds no receiver and frees its payload. As a
+// safety net a receiver that is destroyed while still set clears itself.
 void SetMessageReceiver(QObject* aReceiver);
 QObject* MessageReceiver();
 
-// Callable from any thread; never block. Messages of one thread arrive in posting order.
+// Callable from any thread; never block. Messages of one thread arrive in posting
+// order. Handlers should cast by the event type: WM_TASK_FINISHED always arrives
+// as TTaskFinishedEvent (Task may be none), WM_LOG_LINE as TLogLineEvent, the
+// other codes as TPlainMessageEvent.
 void PostLogMessage(const QString& text);  // stamps the current time
 void PostLogMessage(const QString& text, const TClock& aClock);
 void PostTaskFinished(std::unique_ptr<TURLTaskInfo> task);
 void PostNextTask();
+// For WM_NEXT_TASK, WM_DELETE_RULE_PANEL, WM_REBUILD_RULE_PANELS and WM_TEST_RULE;
+// any other code is refused with a warning (the two payload messages have their
+// own posting operations).
 void PostPlainMessage(int aCode, void* aParam = nullptr);
 
 // The run state shared by the main thread and the workers of one run.
+//
+// ActiveThreadCount is raised on the main thread when a worker is started. The
+// run controller lowers it when it handles the worker's WM_TASK_FINISHED (its
+// workers leave it alone), so the run cannot be seen as ended while a finished
+// task still waits in the queue. AbortRequested is written by the main thread only.
 struct TRunState {
     std::atomic<int> ActiveThreadCount{0};
     std::atomic<bool> AbortRequested{false};

@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "ScrapRules.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -64,13 +65,15 @@ public:
     void FreeResults();
 };
 
-// The URL list; owns its entries.
+// The URL list; owns its entries. URLExists answers from an index of the
+// ASCII-folded addresses kept in step with the list, so the URL of an entry
+// must not be changed while it is listed (the import sets it once).
 class TURLTaskInfoList {
 public:
     int Count() const { return int(FItems.size()); }
     TURLTaskInfo* At(int Index) const { return FItems.at(size_t(Index)).get(); }
-    TURLTaskInfo* Add(std::unique_ptr<TURLTaskInfo> aItem);
-    void Delete(int Index);  // removes and frees
+    TURLTaskInfo* Add(std::unique_ptr<TURLTaskInfo> aItem);  // none is refused
+    void Delete(int Index);  // removes and frees; an index out of range does nothing
     void Clear();            // frees every entry
 
     bool URLExists(const QString& sURL) const;  // ASCII letters folded only
@@ -82,11 +85,19 @@ public:
     void Renumber();  // Num := 1..Count in list order
 
 private:
+    void IndexAdd(const QString& sURL);
+    void IndexRemove(const QString& sURL);
+
     std::vector<std::unique_ptr<TURLTaskInfo>> FItems;
+    QHash<QString, int> FFoldedURLs;  // ASCII-folded URL -> number of entries with it
 };
 
 // ASCII-only case folding used for URL, proxy-host and set-name comparisons.
 bool SameTextASCII(const QString& a, const QString& b);
+QString FoldASCII(const QString& s);  // a-z to A-Z, every other character unchanged
+
+// The pool of one run. Every operation takes the one lock; none waits or calls
+// out while holding it (tasks are freed after the lock is released).
 
 class TURLTaskInfoPool {
 public:
@@ -96,10 +107,12 @@ public:
     TURLTaskInfoPool& operator=(const TURLTaskInfoPool&) = delete;
 
     void Add(std::unique_ptr<TURLTaskInfo> aTask);
-    bool PickTask(std::unique_ptr<TURLTaskInfo>& TaskInfo);  // from the end
+    bool PickTask(std::unique_ptr<TURLTaskInfo>& TaskInfo);  // from the end; none when empty
+    // Takes the free start time (false, aDT untouched, while another worker holds it).
     bool GetNextRequestTime(TDateTime& aDT);
-    void RegisterLastRequest(TDateTime aDT);  // 0 means now
-    void ClearTasks();
+    // The next start time becomes aDT (0 means now) plus the delay, and is free again.
+    void RegisterLastRequest(TDateTime aDT);
+    void ClearTasks();  // frees every task still held
     int Count() const;
     int RequestDelay() const { return FRequestDelay; }
     const TClock& Clock() const { return FClock; }
