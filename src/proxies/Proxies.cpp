@@ -1,0 +1,320 @@
+#include "proxies/Proxies.h"
+
+#include "core/CodePage.h"
+#include "core/FileUtil.h"
+#include "json/JsonNode.h"
+
+#include <QFile>
+#include <QSet>
+#include <QStringDecoder>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kDefaultPort = 3128;
+
+bool IsBlank(QChar c)
+{
+    return c.unicode() <= 0x20;
+}
+
+QString TrimBlanks(QStringView aText)
+{
+    qsizetype begin = 0;
+    qsizetype end = aText.size();
+    while (begin < end && IsBlank(aText[begin]))
+        ++begin;
+    while (end > begin && IsBlank(aText[end - 1]))
+        --end;
+    return aText.mid(begin, end - begin).toString();
+}
+
+QString TrimBlanksAtStart(QStringView aText)
+{
+    qsizetype begin = 0;
+    while (begin < aText.size() && IsBlank(aText[begin]))
+        ++begin;
+    return aText.mid(begin).toString();
+}
+
+// Host and port text travel through the 8-bit code page of imported texts:
+// what it cannot hold arrives as its replacement character.
+QString ThroughCodePage(const QString& aText)
+{
+    const TCodePage codePage = TCodePage::SystemDefault();
+    return codePage.Decode(codePage.Encode(aText));
+}
+
+// One cut of the remaining text at the first separator.
+QString NextToken(QString& aRest, QChar aSeparator)
+{
+    if (aRest.isEmpty())
+        return QString();
+    const qsizetype pos = aRest.indexOf(aSeparator);
+    QString token;
+    if (pos < 0) {
+        token = aRest;  // the last token keeps its blanks
+        aRest.clear();
+    } else {
+        token = TrimBlanks(QStringView(aRest).left(pos));
+        aRest = TrimBlanksAtStart(QStringView(aRest).mid(pos + 1));
+    }
+    return ThroughCodePage(token);
+}
+
+// A signed decimal integer that fits 32 bits, nothing else (no blanks).
+bool ParsePort(const QString& aText, int& aPort)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < aText.size() && (aText[i] == QLatin1Char('+') || aText[i] == QLatin1Char('-'))) {
+        negative = aText[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == aText.size())
+        return false;
+    qint64 value = 0;
+    for (; i < aText.size(); ++i) {
+        const char16_t c = aText[i].unicode();
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+        if (value > qint64(std::numeric_limits<int>::max()) + 1)
+            return false;
+    }
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return false;
+    aPort = int(value);
+    return true;
+}
+
+// Hosts are compared with ASCII letters folded only.
+QString HostKey(const QString& aHost)
+{
+    QString key = aHost;
+    for (QChar& c : key) {
+        if (c.unicode() >= 'a' && c.unicode() <= 'z')
+            c = QChar(char16_t(c.unicode() - 'a' + 'A'));
+    }
+    return key;
+}
+
+// Text file bytes decoded by their byte-order mark, else by the default code page.
+QString DecodeTextFile(const QByteArray& aBytes)
+{
+    if (aBytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(QByteArrayView(aBytes).sliced(3));
+    if (aBytes.startsWith("\xFF\xFE"))
+        return QStringDecoder(QStringDecoder::Utf16LE).decode(QByteArrayView(aBytes).sliced(2));
+    if (aBytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringDecoder::Utf16BE).decode(QByteArrayView(aBytes).sliced(2));
+    return TCodePage::SystemDefault().Decode(aBytes);
+}
+
+}  // namespace
+
+void TProxy::AssignFrom(const TProxy& aPX)
+{
+    Host = aPX.Host;
+    Port = aPX.Port;
+    UserAndPws = aPX.UserAndPws;
+}
+
+QString TProxy::HostAndPort() const
+{
+    return Host + QLatin1Char(':') + QString::number(Port);
+}
+
+QString TProxy::AsSemicolonText() const
+{
+    return UserAndPws.isEmpty() ? HostAndPort() : HostAndPort() + QLatin1Char(':') + UserAndPws;
+}
+
+QString TProxy::AsJSONStr() const
+{
+    return QStringLiteral("{\"host\": ") + TJsonNode::EncodeString(Host) + QStringLiteral(", \"port\": ")
+           + QString::number(Port) + QStringLiteral(", \"userandpsw\": ") + TJsonNode::EncodeString(UserAndPws)
+           + QLatin1Char('}');
+}
+
+TProxies::TProxies()
+    : FRandom(std::mt19937::result_type(std::chrono::steady_clock::now().time_since_epoch().count()
+                                        ^ std::chrono::system_clock::now().time_since_epoch().count()))
+{
+}
+
+TProxy* TProxies::Add(std::unique_ptr<TProxy> aProxy)
+{
+    FItems.push_back(std::move(aProxy));
+    return FItems.back().get();
+}
+
+void TProxies::Delete(int Index)
+{
+    FItems.at(size_t(Index));  // range check before erasing
+    FItems.erase(FItems.begin() + Index);
+}
+
+void TProxies::Clear()
+{
+    FItems.clear();
+}
+
+bool TProxies::Exists(const QString& sHost) const
+{
+    const QString key = HostKey(sHost);
+    for (const auto& proxy : FItems) {
+        if (proxy->Host.size() == sHost.size() && HostKey(proxy->Host) == key)
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<TProxy> TProxies::ProxyFromStr(const QString& aStr)
+{
+    auto proxy = std::make_unique<TProxy>();
+    QString rest = aStr;
+    proxy->Host = NextToken(rest, QLatin1Char(':'));
+    const QString portText = NextToken(rest, QLatin1Char(':'));
+    if (!ParsePort(portText, proxy->Port))
+        proxy->Port = kDefaultPort;
+    proxy->UserAndPws = rest;
+    return proxy;
+}
+
+bool TProxies::ImportFromStringList(const QStringList& aSL)
+{
+    // Known hosts in a set, so that a long import is not quadratic.
+    QSet<QString> known;
+    for (const auto& proxy : FItems)
+        known.insert(HostKey(proxy->Host));
+    for (const QString& raw : aSL) {
+        const QString line = TrimBlanks(raw);
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        std::unique_ptr<TProxy> proxy = ProxyFromStr(line);
+        const QString key = HostKey(proxy->Host);
+        if (known.contains(key))
+            continue;  // the same host, whatever its port: the first entry stays
+        known.insert(key);
+        Add(std::move(proxy));
+    }
+    return true;
+}
+
+bool TProxies::ImportFromString(const QString& aStr)
+{
+    if (aStr.isEmpty())
+        return true;
+    return ImportFromStringList(SplitTextLines(aStr));
+}
+
+bool TProxies::ImportFromTextFile(const QString& aTextFile)
+{
+    QFile file(aTextFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    return ImportFromStringList(SplitTextLines(DecodeTextFile(bytes)));
+}
+
+TProxy* TProxies::GetRandom() const
+{
+    if (FItems.empty())
+        return nullptr;
+    // Every entry, the last included, is drawn with the same chance.
+    std::uniform_int_distribution<size_t> draw(0, FItems.size() - 1);
+    std::lock_guard<std::mutex> lock(FRandomLock);
+    return FItems[draw(FRandom)].get();
+}
+
+QByteArray TProxies::FileBytes() const
+{
+    QString text = QStringLiteral("[\r\n");
+    for (size_t i = 0; i < FItems.size(); ++i) {
+        text += QLatin1String("  ");
+        text += FItems[i]->AsJSONStr();
+        if (i + 1 < FItems.size())
+            text += QLatin1Char(',');
+        text += QLatin1String("\r\n");
+    }
+    text += QLatin1String("]\r\n");
+    return QByteArray(kUtf8Bom) + text.toUtf8();
+}
+
+bool TProxies::SaveToFile(const QString& sFileName) const
+{
+    // The file holds proxy passwords: readable by its owner only.
+    return SaveFileAtomically(sFileName, FileBytes(), true);
+}
+
+bool TProxies::LoadFromFile(const QString& sFileName)
+{
+    Clear();
+    QFile file(sFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    QString text;
+    if (!DecodeUtf8Strict(bytes, text))
+        return false;
+    TJsonNode root;
+    try {
+        root.Parse(text);
+    } catch (const EJsonException&) {
+        return false;
+    }
+    for (int i = 0; i < root.Count(); ++i) {
+        const TJsonNode& item = *root.Child(i);
+        // Anything but an object holds no proxy: no empty entry is made for it.
+        if (item.Kind() != nkObject)
+            return false;
+        TProxy* proxy = Add(std::make_unique<TProxy>());
+        const TJsonNode* host = item.Find(QStringLiteral("host"));
+        if (!host)
+            return false;
+        proxy->Host = host->AsString();
+        const TJsonNode* port = item.Find(QStringLiteral("port"));
+        if (!port)
+            return false;
+        const double value = std::trunc(port->AsNumber());
+        // A port that no int holds is a fault, not a wrapped or undefined value.
+        if (!(value >= double(std::numeric_limits<int>::min()) && value <= double(std::numeric_limits<int>::max())))
+            return false;
+        proxy->Port = int(value);
+        const TJsonNode* credentials = item.Find(QStringLiteral("userandpsw"));
+        if (!credentials)
+            return false;
+        proxy->UserAndPws = credentials->AsString();
+    }
+    return true;
+}
+
+QStringList SplitTextLines(const QString& aText)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = aText.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = aText[i].unicode();
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(aText.mid(start, i - start));
+        if (c == '\r' && i + 1 < size && aText[i + 1].unicode() == '\n')
+            ++i;
+        start = i + 1;
+    }
+    // A break at the very end does not open another, empty line.
+    if (start < size)
+        lines.append(aText.mid(start));
+    return lines;
+}
