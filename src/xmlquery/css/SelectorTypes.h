@@ -36,7 +36,8 @@ enum class SimpleKind {
     NthLastOfType,
     Empty,
     Root,
-    Contains,
+    Scope,     // the root element: selectors run against the whole document
+    Contains,  // text content contains `name`, case kept
     Not,
     Is,  // also :where() and :matches(); specificity plays no part here
 };
@@ -65,6 +66,11 @@ struct ComplexSelector {
 class SelectorList {
 public:
     std::vector<ComplexSelector> selectors;
+    // Inner lists with combinators are remembered per element during one Select,
+    // so nesting them never multiplies the work.
+    bool memoize = false;
+    // Some selector, at any depth, needs text content (:contains).
+    bool needsText = false;
 };
 
 }  // namespace xq::css

@@ -1,0 +1,75 @@
+#pragma once
+// Matches compiled selectors against the elements of one document, right to left.
+// One matcher serves one Select call: it caches sibling positions per parent,
+// text ranges for :contains() and the results of inner selector lists, so no
+// element is counted or scanned again for the next candidate.
+
+#include "xmlquery/css/SelectorTypes.h"
+
+#include <libxml/tree.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace xq::css {
+
+class SelectorMatcher {
+public:
+    // needsText: build the text ranges :contains() reads.
+    SelectorMatcher(xmlDoc* doc, bool needsText);
+
+    bool Matches(const SelectorList& list, const xmlNode* element);
+
+private:
+    enum class Outcome { Matches, FailsLocally, FailsAllSiblings, FailsCompletely };
+
+    struct Position {
+        std::uint32_t index = 0;  // 1-based among element siblings
+        std::uint32_t count = 0;
+        std::uint32_t typeIndex = 0;  // 1-based among siblings of the same name
+        std::uint32_t typeCount = 0;
+    };
+    struct FilteredPosition {
+        std::uint32_t index = 0;  // 1-based among siblings matching the `of` list; 0: no match
+        std::uint32_t count = 0;
+    };
+    struct TextRange {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+    };
+
+    bool MatchesListDirect(const SelectorList& list, const xmlNode* element);
+    Outcome MatchLeftOf(const ComplexSelector& complex, std::size_t index, const xmlNode* element);
+    template <typename Next, typename Settles>
+    Outcome Scan(const ComplexSelector& complex, std::size_t index, const xmlNode* start, Next next,
+                 Outcome exhausted, Settles settles);
+    Outcome Step(const ComplexSelector& complex, std::size_t index, const xmlNode* element);
+    bool MatchesCompound(const CompoundSelector& compound, const xmlNode* element);
+    bool MatchesSimple(const SimpleSelector& simple, const xmlNode* element);
+    bool MatchesAttribute(const SimpleSelector& simple, const xmlNode* element);
+    bool MatchesClass(const std::string& name, const xmlNode* element);
+    bool Contains(const std::string& needle, const xmlNode* element);
+
+    const Position& PositionOf(const xmlNode* element);
+    const FilteredPosition& FilteredPositionOf(const SimpleSelector& simple, const xmlNode* element);
+
+    void BuildTextRanges(xmlDoc* doc);
+
+    std::unordered_map<const xmlNode*, Position> positions_;
+    std::unordered_map<const SimpleSelector*, std::unordered_map<const xmlNode*, FilteredPosition>> filtered_;
+    std::unordered_map<const SelectorList*, std::unordered_map<const xmlNode*, bool>> listResults_;
+    // Per descendant or later-sibling combinator: what a walk starting at an element found.
+    std::unordered_map<const Combinator*, std::unordered_map<const xmlNode*, Outcome>> scans_;
+
+    std::string text_;  // the document's text in document order
+    std::unordered_map<const xmlNode*, TextRange> textRanges_;
+    std::unordered_map<std::string, std::vector<std::size_t>> occurrences_;  // needle -> offsets in text_
+
+    std::string scratch_;  // attribute values that span several nodes
+};
+
+}  // namespace xq::css
