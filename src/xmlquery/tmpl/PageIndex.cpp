@@ -14,7 +14,7 @@ std::string_view NameOf(const xmlChar* s) {
 
 }  // namespace
 
-PageIndex::PageIndex(xmlDoc* doc) {
+PageIndex::PageIndex(xmlDoc* doc) : doc_(doc) {
     if (!doc) return;
     // Iterative walk: pages can nest far deeper than the call stack allows.
     std::vector<int> open;

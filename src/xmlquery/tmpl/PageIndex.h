@@ -16,6 +16,7 @@ class PageIndex {
 public:
     explicit PageIndex(xmlDoc* doc);
 
+    xmlDoc* Doc() const { return doc_; }
     int Size() const { return int(elements_.size()); }
     xmlNode* Node(int i) const { return elements_[std::size_t(i)]; }
     // One past the last element of i's subtree.
@@ -24,6 +25,7 @@ public:
     const std::vector<int>& WithName(const std::string& lowerName) const;
 
 private:
+    xmlDoc* doc_ = nullptr;
     std::vector<xmlNode*> elements_;
     std::vector<int> end_;
     std::unordered_map<std::string, std::vector<int>> byName_;

@@ -3,11 +3,13 @@
 
 #include "xmlquery/tmpl/HtmlTemplate.h"
 #include "xmlquery/tmpl/PageIndex.h"
+#include "xmlquery/tmpl/PageText.h"
 #include "xmlquery/tmpl/TemplateModel.h"
 #include "xmlquery/tmpl/TemplateText.h"
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 namespace xq::tmpl {
@@ -16,7 +18,6 @@ namespace {
 
 // Memo tables stop growing here; matching stays correct, only slower.
 constexpr std::size_t kMaxMemoEntries = 4'000'000;
-constexpr std::size_t kMaxCachedTextBytes = 64u << 20;
 
 std::uint64_t Key(int a, int b) {
     return (std::uint64_t(std::uint32_t(a)) << 32) | std::uint32_t(b);
@@ -96,19 +97,26 @@ private:
         const std::size_t k = kids.size();
         if (k == 0) return true;
         if (KnownToFail(kids[0], start, bound)) return false;
-        std::vector<int> starts(k), picked(k);
+        std::vector<int> starts(k), picked(k), limit(k);
         std::vector<std::size_t> cursor(k);
-        const auto firstAt = [&](std::size_t i, int from) {
+        const auto enter = [&](std::size_t i, int from) {
             const std::vector<int>& c = *candidates_[std::size_t(kids[i])];
             starts[i] = from;
+            limit[i] = bound;
             cursor[i] = std::size_t(std::lower_bound(c.begin(), c.end(), from) - c.begin());
         };
-        firstAt(0, start);
+        // The rest of the sequence failed after candidate d, so it fails after
+        // every later candidate outside d's subtree as well: only d's
+        // descendants remain worth trying at this position.
+        const auto restAfterFailed = [&](std::size_t i, int d) {
+            limit[i] = std::min(limit[i], page_.End(d));
+        };
+        enter(0, start);
         std::size_t i = 0;
         for (;;) {
             const std::vector<int>& c = *candidates_[std::size_t(kids[i])];
             bool descended = false;
-            while (cursor[i] < c.size() && c[cursor[i]] < bound) {
+            while (cursor[i] < c.size() && c[cursor[i]] < limit[i]) {
                 const int d = c[cursor[i]++];
                 if (!Step()) return false;
                 if (!Match(kids[i], d)) {
@@ -121,8 +129,11 @@ private:
                     return true;
                 }
                 const int next = page_.End(d);
-                if (KnownToFail(kids[i + 1], next, bound)) continue;
-                firstAt(i + 1, next);
+                if (KnownToFail(kids[i + 1], next, bound)) {
+                    restAfterFailed(i, d);
+                    continue;
+                }
+                enter(i + 1, next);
                 ++i;
                 descended = true;
                 break;
@@ -131,6 +142,7 @@ private:
             RecordFailure(kids[i], starts[i], bound);
             if (i == 0) return false;
             --i;
+            restAfterFailed(i, picked[i]);
         }
     }
 
@@ -164,43 +176,16 @@ private:
     }
 
     bool TextsMatch(const TemplateElement& e, int d) {
-        const std::string* text = ElementText(d);
-        if (!text) return false;
-        for (const std::string& piece : e.texts)
-            if (text->find(piece) == std::string::npos) return false;
+        if (!text_) {
+            text_ = std::make_unique<PageText>(page_.Doc(), page_);
+            if (!Step(text_->Cost())) return false;
+        }
+        const std::string_view text = text_->Of(d);
+        for (const std::string& piece : e.texts) {
+            if (!Step(1 + text.size() / 64)) return false;
+            if (text.find(piece) == std::string_view::npos) return false;
+        }
         return true;
-    }
-
-    // The element's string value with white space folded, cached while the
-    // cache is small. Null when the budget ran out while reading.
-    const std::string* ElementText(int d) {
-        if (const auto it = texts_.find(d); it != texts_.end()) return &it->second;
-        std::string text;
-        const xmlNode* root = page_.Node(d);
-        const xmlNode* n = root->children;
-        while (n) {
-            if ((n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) && n->content) {
-                const std::string_view piece(reinterpret_cast<const char*>(n->content));
-                if (!Step(1 + piece.size() / 64)) return nullptr;
-                AppendNormalised(text, piece);
-            }
-            if (n->type == XML_ELEMENT_NODE && n->children) {
-                n = n->children;
-                continue;
-            }
-            while (n && !n->next) {
-                n = n->parent;
-                if (n == root) n = nullptr;
-            }
-            if (n) n = n->next;
-        }
-        FinishNormalised(text);
-        if (cachedBytes_ + text.size() > kMaxCachedTextBytes) {
-            scratch_ = std::move(text);
-            return &scratch_;
-        }
-        cachedBytes_ += text.size();
-        return &texts_.emplace(d, std::move(text)).first->second;
     }
 
     void Collect(int t, int d, std::vector<Item>& out) {
@@ -233,9 +218,7 @@ private:
     // Per template element: start of a sequence that failed -> largest bound it failed within.
     std::vector<std::map<int, int>> failed_;
     std::size_t failedCount_ = 0;
-    std::unordered_map<int, std::string> texts_;
-    std::size_t cachedBytes_ = 0;
-    std::string scratch_;
+    std::unique_ptr<PageText> text_;  // built when a text condition is first checked
 };
 
 }  // namespace
