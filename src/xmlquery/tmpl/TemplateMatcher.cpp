@@ -16,8 +16,9 @@ namespace xq::tmpl {
 
 namespace {
 
-// Memo tables stop growing here; matching stays correct, only slower.
-constexpr std::size_t kMaxMemoEntries = 4'000'000;
+// Memo tables stop growing here (tens of MB at most, several workers apply
+// templates at once); matching stays correct, only slower.
+constexpr std::size_t kMaxMemoEntries = 1'000'000;
 
 std::uint64_t Key(int a, int b) {
     return (std::uint64_t(std::uint32_t(a)) << 32) | std::uint32_t(b);
