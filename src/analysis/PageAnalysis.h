@@ -7,24 +7,46 @@
 #include <QString>
 #include <memory>
 
-// "UTF8", "WINDOWS-1251" or "WINDOWS-1252", from the META tags of the first 1024 bytes.
+// "UTF8", "WINDOWS-1251" or "WINDOWS-1252", from the META tags of the first 1024
+// bytes; the last tag that names one of the two code pages decides.
 QString DetectPageCharset(const QByteArray& aBody);
+// The body decoded by DetectPageCharset's answer; invalid UTF-8 becomes U+FFFD.
 QString DecodePageText(const QByteArray& aBody);
 
 // True with a list (possibly empty) for the query-library languages; true with a
-// list or with none for a regular expression; false (no list) when the rule cannot be applied.
+// list or with none for a regular expression; false (no list) when the rule cannot
+// be applied: unknown query type, a nonzero library status, a pattern that does not
+// compile, or a search that exceeded its limits. aFailure, when given, receives why.
 bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
-                    std::unique_ptr<TSRStringList>& aList, bool bChkUnique);
+                    std::unique_ptr<TSRStringList>& aList, bool bChkUnique,
+                    QString* aFailure = nullptr);
 
 // The library's status, 0 on success (then aList is set).
 int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,
                 const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
                 std::unique_ptr<TSRStringList>& aList);
 
+// False when the pattern does not compile or a search exceeds its bounds (match
+// count, depth, memory): aFailure then says why. True with no list when the
+// case-sensitive test finds nothing; true with a list otherwise.
 bool RunRegExQuery(const QString& aText, const QString& aPattern, bool bChkUnique,
-                   std::unique_ptr<TSRStringList>& aList);
+                   std::unique_ptr<TSRStringList>& aList, QString* aFailure = nullptr);
 
+// Never fails: a malformed or non-array answer gives one error line.
 std::unique_ptr<TSRStringList> ParseQueryResult(const QString& aResultText, bool bChkUnique);
 
 bool CheckQueryValid(const QString& aQuery, TScrapQueryType aQueryType);
 bool CheckTemplateValid(const QString& aTemplate);
+
+// Decodes a body in a code page named as DetectPageCharset names it ("UTF8",
+// "WINDOWS-1251", "WINDOWS-1252"); any other name decodes as UTF-8.
+QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset);
+
+// Why a regular expression does not compile ("missing closing parenthesis at
+// offset 3"); empty when it compiles.
+QString RegExPatternError(const QString& aPattern);
+
+// The text of a JSON number token as a value: whole numbers as integers, others
+// with up to 15 significant digits, aDecimalPoint as separator and scientific
+// form below 0.00001 in magnitude ("1.5E-7").
+QString FormatResultNumber(const QString& aToken, const QString& aDecimalPoint);

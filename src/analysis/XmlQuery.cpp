@@ -1,0 +1,79 @@
+// XPath, XQuery, CSS-path and template rules through the query library.
+
+#include "analysis/PageAnalysis.h"
+
+#include "xmlquery/p1xmlquery.h"
+
+namespace {
+
+int32_t ExtractCode(TScrapExtractType aExtractType)
+{
+    switch (aExtractType) {
+    case etTextContent:
+        return P1XQ_EXTRACT_TEXT;
+    case etOuterHTML:
+        return P1XQ_EXTRACT_OUTER;
+    case etInnerHTML:
+        return P1XQ_EXTRACT_INNER;
+    default:
+        return P1XQ_EXTRACT_ANY;
+    }
+}
+
+int32_t QueryCode(TScrapQueryType aQueryType)
+{
+    switch (aQueryType) {
+    case qtXQuery:
+        return P1XQ_QUERY_XQUERY;
+    case qtCssPath:
+        return P1XQ_QUERY_CSS;
+    default:
+        return P1XQ_QUERY_XPATH;
+    }
+}
+
+// Frees a result handle once, whichever way the scope is left.
+class TResultHandle {
+public:
+    ~TResultHandle()
+    {
+        if (FHandle)
+            p1xqFreeResult(FHandle);
+    }
+    void** Out() { return &FHandle; }
+
+private:
+    void* FHandle = nullptr;
+};
+
+}  // namespace
+
+int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,
+                const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
+                std::unique_ptr<TSRStringList>& aList)
+{
+    aList.reset();
+    const QByteArray html = aText.toUtf8();
+    const QByteArray query = aQuery.toUtf8();
+    const int32_t extract = ExtractCode(aExtractType);
+    const char* result = nullptr;
+    TResultHandle handle;
+    int32_t status;
+    if (aQueryType == qtTemplate) {
+        status = p1xqProcessTemplate(html.constData(), query.constData(), P1XQ_MODE_HTML_JSON,
+                                     P1XQ_QUERY_TEMPLATE, extract, &result, handle.Out());
+    } else {
+        const QByteArray attribute = aAttribute.toUtf8();
+        status = p1xqProcessXQuery(html.constData(), query.constData(), attribute.constData(),
+                                   P1XQ_MODE_HTML_JSON, QueryCode(aQueryType), extract, &result,
+                                   handle.Out());
+    }
+    if (status != P1XQ_OK) {
+        // Nothing of a failed call is read or freed.
+        *handle.Out() = nullptr;
+        return status;
+    }
+    // The library answers in UTF-8.
+    aList = ParseQueryResult(result ? QString::fromUtf8(result) : QString(), bChkUnique);
+    return P1XQ_OK;
+}

@@ -1,0 +1,116 @@
+#include "analysis/PageAnalysis.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TScrapRule Rule(TScrapQueryType aType, const QString& aQuery, TScrapExtractType aExtract = etTextContent,
+                const QString& aAttribute = {})
+{
+    TScrapRule rule;
+    rule.QueryType = aType;
+    rule.Query = aQuery;
+    rule.ExtractType = aExtract;
+    rule.Attribute = aAttribute;
+    return rule;
+}
+
+const QByteArray kPage1251 =
+    "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+    "<title>\xD2\xE5\xF1\xF2</title></head><body>"
+    "<h1> \xCF\xF0\xE8\xE2\xE5\xF2 </h1><p class=\"x\">\xEC\xE8\xF0</p><p class=\"x\">\xCC\xC8\xD0</p>"
+    "<a href=\"/one\">1</a><a href=\"/two\">2</a></body></html>";
+
+const QByteArray kPageUtf8 =
+    "<html><head><title>T</title></head><body>"
+    "<ul><li>Alpha</li><li> alpha </li><li>Beta</li><li>   </li></ul>"
+    "<div id=\"d\"><b>bold</b> tail</div>"
+    "<a href=\"/x\" title=\"X\">x</a><a href=\"/y\">y</a></body></html>";
+
+TEST(ApplyScrapRule, RegularExpressionsOnDecodedPages)
+{
+    std::unique_ptr<TSRStringList> list;
+    // The pattern is Cyrillic; the page is Windows-1251 and is decoded first.
+    ASSERT_TRUE(ApplyScrapRule(kPage1251, Rule(qtRegEx, QStringLiteral("мир"), etAnyPart), list, true));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Values(), QStringList{QStringLiteral("мир")});
+    ASSERT_TRUE(ApplyScrapRule(kPage1251, Rule(qtRegEx, QStringLiteral("мир"), etAnyPart), list, false));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Values(), (QStringList{QStringLiteral("мир"), QStringLiteral("МИР")}));
+    // Whatever the stored extract type, the whole match is taken.
+    ASSERT_TRUE(ApplyScrapRule(kPage1251, Rule(qtRegEx, "<h1>([^<]*)</h1>", etInnerHTML), list, true));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Values(), QStringList{QStringLiteral("<h1> Привет </h1>")});
+    // Nothing found: true with no list.
+    EXPECT_TRUE(ApplyScrapRule(kPage1251, Rule(qtRegEx, "nothing here"), list, true));
+    EXPECT_EQ(list, nullptr);
+}
+
+TEST(ApplyScrapRule, RulesThatCannotBeApplied)
+{
+    std::unique_ptr<TSRStringList> list = std::make_unique<TSRStringList>();
+    QString why;
+    EXPECT_FALSE(ApplyScrapRule(kPageUtf8, Rule(qtDefault, "//a"), list, true, &why));
+    EXPECT_EQ(list, nullptr);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(ApplyScrapRule(kPageUtf8, Rule(TScrapQueryType(255), "//a"), list, true));
+    EXPECT_FALSE(ApplyScrapRule(kPageUtf8, Rule(qtRegEx, "(unclosed"), list, true, &why));
+    EXPECT_EQ(list, nullptr);
+    EXPECT_TRUE(why.contains("parenthesis")) << why.toStdString();
+    EXPECT_FALSE(CheckQueryValid("//a", qtDefault));
+    EXPECT_FALSE(CheckQueryValid("//a", qtTemplate));
+    EXPECT_FALSE(CheckQueryValid(QString(), qtXPath));
+    EXPECT_FALSE(CheckTemplateValid(QString()));
+}
+
+// The following go through the query library.
+
+QStringList Values(const QByteArray& aBody, const TScrapRule& aRule, bool bUnique = true)
+{
+    std::unique_ptr<TSRStringList> list;
+    QString why;
+    if (!ApplyScrapRule(aBody, aRule, list, bUnique, &why))
+        return {QStringLiteral("<failed: %1>").arg(why)};
+    if (!list)
+        return {QStringLiteral("<no list>")};
+    return list->Values();
+}
+
+TEST(ApplyScrapRule, QueryLibraryLanguages)
+{
+    struct {
+        const char* Name;
+        QByteArray Body;
+        TScrapRule Rule;
+        bool Unique;
+        QStringList Expected;
+    } cases[] = {
+        {"XPath text, trimmed, unique", kPageUtf8, Rule(qtXPath, "//li"), true, {"Alpha", "Beta"}},
+        {"XPath text, all", kPageUtf8, Rule(qtXPath, "//li"), false, {"Alpha", "alpha", "Beta"}},
+        {"XPath finds nothing: an empty list", kPageUtf8, Rule(qtXPath, "//table"), true, {}},
+        {"XPath outer HTML", kPageUtf8, Rule(qtXPath, "//div[@id='d']/b", etOuterHTML), true,
+         {"<b>bold</b>"}},
+        {"XPath inner HTML", kPageUtf8, Rule(qtXPath, "//div[@id='d']", etInnerHTML), true,
+         {"<b>bold</b> tail"}},
+        {"XPath on a Windows-1251 page", kPage1251, Rule(qtXPath, "//h1"), true,
+         {QStringLiteral("Привет")}},
+        {"CSS with an attribute", kPageUtf8, Rule(qtCssPath, "a", etTextContent, "href"), true,
+         {"/x", "/y"}},
+        {"CSS text", kPage1251, Rule(qtCssPath, "p.x"), true, {QStringLiteral("мир")}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Values(c.Body, c.Rule, c.Unique), c.Expected) << c.Name;
+}
+
+TEST(ApplyScrapRule, QueryLibraryFailuresAndValidity)
+{
+    std::unique_ptr<TSRStringList> list;
+    EXPECT_FALSE(ApplyScrapRule(kPageUtf8, Rule(qtXPath, "//a[", etTextContent), list, true));
+    EXPECT_EQ(list, nullptr);
+    EXPECT_TRUE(CheckQueryValid("//a[@href]", qtXPath));
+    EXPECT_FALSE(CheckQueryValid("//a[", qtXPath));
+    EXPECT_TRUE(CheckQueryValid("div > p.x", qtCssPath));
+    EXPECT_FALSE(CheckQueryValid("a[", qtCssPath));
+}
+
+}  // namespace
