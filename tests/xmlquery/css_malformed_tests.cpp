@@ -157,7 +157,7 @@ TEST(CssSelectorErrors, RandomTextNeverCrashes)
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(1, 12);
     int accepted = 0;
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 10000; ++round) {
         std::string selector;
         const int parts = length(random);
         for (int i = 0; i < parts; ++i) selector += pieces[pick(random)];
@@ -172,7 +172,7 @@ TEST(CssSelectorErrors, RandomTextNeverCrashes)
         }
     }
     // The mix must reach the matcher often enough to mean something.
-    EXPECT_GT(accepted, 500);
+    EXPECT_GT(accepted, 250);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // elements it must find, in document order.
 
 #include "xmlquery/HtmlDocument.h"
+#include "xmlquery/NodeText.h"
 #include "xmlquery/css/CssSelector.h"
 
 #include <gtest/gtest.h>
@@ -258,6 +259,36 @@ TEST(CssSelector, EmptyAndNullDocuments)
     ASSERT_TRUE(compiled);
     EXPECT_TRUE(xq::css::Select(*compiled, nullptr).empty());
     EXPECT_EQ(IdsFound("", "*"), "? ? ?");  // html, head, body
+}
+
+}  // namespace
+
+namespace {
+
+// :contains() reads ranges of one document-wide text; it must agree with the
+// text content of every element, including needles that cross element borders.
+TEST(CssSelector, ContainsAgreesWithTextContent)
+{
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument(
+        "<div>ab<i>ba<!--ab--></i><b>a</b>b<p>aab<span>aa</span><span></span>b</p>"
+        "<script>var s = 'ab';</script><p>b</p>a<em>b</em></div><ul><li>aba<li>bab</ul>");
+    for (const std::string needle : {"a", "b", "ab", "ba", "aab", "aba", "aaab", "bab", "'ab'", "ab';", "x"}) {
+        const xq::css::CompiledSelector compiled = xq::css::Compile(":contains(\"" + needle + "\")");
+        ASSERT_TRUE(compiled) << needle;
+        std::vector<xmlNode*> expected;
+        for (xmlNode* node = xmlDocGetRootElement(doc.get()); node;) {
+            if (xq::NodeTextContent(node).find(needle) != std::string::npos) expected.push_back(node);
+            // Document order without recursion.
+            if (node->children) {
+                node = node->children;
+                continue;
+            }
+            while (node && !node->next) node = node->parent;
+            if (node) node = node->next;
+        }
+        std::erase_if(expected, [](xmlNode* node) { return node->type != XML_ELEMENT_NODE; });
+        EXPECT_EQ(xq::css::Select(*compiled, doc.get()), expected) << "needle: " << needle;
+    }
 }
 
 }  // namespace

@@ -60,6 +60,19 @@ bool AttributeValue(const xmlNode* element, std::string_view lowerName, std::str
     return false;
 }
 
+// Element names as hash keys, compared without regard to ASCII case.
+struct FoldedNameHash {
+    std::size_t operator()(std::string_view name) const
+    {
+        std::size_t hash = 1469598103934665603ull;
+        for (char c : name) hash = (hash ^ static_cast<unsigned char>(ToLowerAscii(c))) * 1099511628211ull;
+        return hash;
+    }
+};
+struct FoldedNameEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsIgnoringAsciiCase(a, b); }
+};
+
 template <typename Visit>
 bool AnyBlankSeparatedWord(std::string_view list, Visit visit)
 {
@@ -123,7 +136,7 @@ bool SelectorMatcher::Contains(const std::string& needle, const xmlNode* element
     return first != offsets.end() && *first + needle.size() <= range->second.end;
 }
 
-bool SelectorMatcher::Matches(const SelectorList& list, const xmlNode* element)
+bool SelectorMatcher::MatchesInner(const SelectorList& list, const xmlNode* element)
 {
     if (!list.memoize) return MatchesListDirect(list, element);
     auto& results = listResults_[&list];
@@ -181,7 +194,9 @@ SelectorMatcher::Outcome SelectorMatcher::Scan(const ComplexSelector& complex, s
                                               const xmlNode* start, Next next, Outcome exhausted, Settles settles)
 {
     auto& memo = scans_[&complex.combinators[index - 1]];
-    std::vector<const xmlNode*> passed;
+    // The nodes this walk passes sit at the top of passed_; walks started by
+    // Step() below take the slots above and give them back before returning.
+    const std::size_t firstPassed = passed_.size();
     Outcome result = exhausted;
     for (const xmlNode* node = start; node; node = next(node)) {
         const auto known = memo.find(node);
@@ -192,12 +207,14 @@ SelectorMatcher::Outcome SelectorMatcher::Scan(const ComplexSelector& complex, s
         const Outcome outcome = Step(complex, index - 1, node);
         if (settles(outcome)) {
             result = outcome;
-            memo.emplace(node, outcome);
+            // A walk that settles at once is as cheap to repeat as to look up.
+            if (passed_.size() > firstPassed) memo.emplace(node, outcome);
             break;
         }
-        passed.push_back(node);
+        passed_.push_back(node);
     }
-    for (const xmlNode* node : passed) memo.emplace(node, result);
+    for (std::size_t i = firstPassed; i < passed_.size(); ++i) memo.emplace(passed_[i], result);
+    passed_.resize(firstPassed);
     return result;
 }
 
@@ -307,9 +324,9 @@ bool SelectorMatcher::MatchesSimple(const SimpleSelector& simple, const xmlNode*
     case SimpleKind::Contains:
         return Contains(simple.name, element);
     case SimpleKind::Not:
-        return !Matches(*simple.list, element);
+        return !MatchesInner(*simple.list, element);
     case SimpleKind::Is:
-        return Matches(*simple.list, element);
+        return MatchesInner(*simple.list, element);
     }
     return false;
 }
@@ -323,19 +340,19 @@ const SelectorMatcher::Position& SelectorMatcher::PositionOf(const xmlNode* elem
 
     const xmlNode* first = element;
     while (first->prev) first = first->prev;
-    std::unordered_map<std::string, std::uint32_t> perName;
+    std::unordered_map<std::string_view, std::uint32_t, FoldedNameHash, FoldedNameEqual> perName;
     std::uint32_t count = 0;
     for (const xmlNode* node = first; node; node = node->next) {
         if (!IsElement(node)) continue;
         Position& p = positions_[node];
         p.index = ++count;
-        p.typeIndex = ++perName[LowerAscii(NameOf(node))];
+        p.typeIndex = ++perName[NameOf(node)];
     }
     for (const xmlNode* node = first; node; node = node->next) {
         if (!IsElement(node)) continue;
         Position& p = positions_[node];
         p.count = count;
-        p.typeCount = perName[LowerAscii(NameOf(node))];
+        p.typeCount = perName[NameOf(node)];
     }
     return positions_[element];
 }
@@ -352,7 +369,7 @@ const SelectorMatcher::FilteredPosition& SelectorMatcher::FilteredPositionOf(con
     std::vector<const xmlNode*> matching;
     for (const xmlNode* node = first; node; node = node->next) {
         if (!IsElement(node)) continue;
-        if (Matches(*simple.list, node)) matching.push_back(node);
+        if (MatchesInner(*simple.list, node)) matching.push_back(node);
         else positions[node] = FilteredPosition{};
     }
     const auto count = static_cast<std::uint32_t>(matching.size());

@@ -22,9 +22,13 @@ public:
     // needsText: build the text ranges :contains() reads.
     SelectorMatcher(xmlDoc* doc, bool needsText);
 
-    bool Matches(const SelectorList& list, const xmlNode* element);
+    // Whether the element is a subject of the top-level list; each element is
+    // asked once, so nothing is remembered at this level.
+    bool Matches(const SelectorList& list, const xmlNode* element) { return MatchesListDirect(list, element); }
 
 private:
+    // Lists inside pseudo-classes, remembered per element when they hold combinators.
+    bool MatchesInner(const SelectorList& list, const xmlNode* element);
     enum class Outcome { Matches, FailsLocally, FailsAllSiblings, FailsCompletely };
 
     struct Position {
@@ -69,6 +73,7 @@ private:
     std::unordered_map<const xmlNode*, TextRange> textRanges_;
     std::unordered_map<std::string, std::vector<std::size_t>> occurrences_;  // needle -> offsets in text_
 
+    std::vector<const xmlNode*> passed_;  // stack of the walks in progress, see Scan()
     std::string scratch_;  // attribute values that span several nodes
 };
 
