@@ -208,4 +208,14 @@ TEST(TemplateMatch, BudgetStopsAndKeepsEarlierMatches) {
     EXPECT_TRUE(few.budgetExhausted);
 }
 
+TEST(TemplateMatch, DefaultBudgetStopsAPathologicalSearch) {
+    // Every nested div's text is the whole megabyte, searched again for each div.
+    std::string page = "<div>needle</div><b>first</b>";
+    page += Nested("<div>", "</div>", 2000, std::string(1 << 20, 'q'));
+    page += "<div>needle</div><b>late</b>";
+    xq::tmpl::ApplyStats stats;
+    EXPECT_EQ(Extract(page, "<div>needle</div><b>{.}</b>", &stats), (Values{"b:first"}));
+    EXPECT_TRUE(stats.budgetExhausted);
+}
+
 }  // namespace

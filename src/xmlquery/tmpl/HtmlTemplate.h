@@ -17,7 +17,8 @@ class Template;  // parsed template; opaque
 struct TemplateDeleter { void operator()(Template* p) const; };
 using ParsedTemplate = std::unique_ptr<Template, TemplateDeleter>;
 
-// Null and a reason in *error when the text is not one or more balanced elements.
+// Null and a reason in *error ("line 2, column 5: <li> is not closed before </ul>")
+// when the text is not one or more balanced elements with well-placed {.}.
 ParsedTemplate Parse(std::string_view templateUtf8, std::string* error = nullptr);
 
 // One placeholder value: an element placeholder yields the matched page element
@@ -36,8 +37,9 @@ inline constexpr int kMaxTemplateDepth = 256;
 inline constexpr int kMaxTemplateElements = 2000;
 
 // Work allowed for one Apply: roughly one step per candidate page element tried
-// and per text node (or 64 bytes of text) read. A pathological template on a
-// huge page stops here and keeps the matches completed so far.
+// and per text node or 64 bytes of text read or searched (the default is about
+// a second of work). A pathological template on a huge page stops here and
+// keeps the matches completed so far.
 inline constexpr std::uint64_t kDefaultStepBudget = 20'000'000;
 
 struct ApplyStats {
