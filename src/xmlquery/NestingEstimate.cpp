@@ -94,7 +94,11 @@ std::uint64_t EstimateTreeConstructionWork(std::string_view html)
         const std::size_t tagEnd = SkipTag(html, nameEnd);
         const bool selfClosed = tagEnd >= 2 && html[tagEnd - 1] == '>' && html[tagEnd - 2] == '/';
         pos = tagEnd;
-        if (NameIn(name, kNotNesting)) continue;
+        if (NameIn(name, kNotNesting)) {
+            // Still checks the open elements (scope tests), but never adds to them.
+            if (!endTag) work += depth;
+            continue;
+        }
         const bool foreignRoot = name == "svg" || name == "math";
         if (endTag) {
             if (depth > 0) --depth;

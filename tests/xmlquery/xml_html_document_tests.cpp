@@ -1,0 +1,234 @@
+// HTML parsing into libxml2 documents: browser-faithful structure and hostile input.
+#include "xmlquery/HtmlDocument.h"
+#include "xmlquery/NestingEstimate.h"
+#include "xmlquery/NodeText.h"
+#include "xmlquery/Utf8Repair.h"
+
+#include <gtest/gtest.h>
+#include <libxml/xpath.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The string values of an XPath node-set over a parsed page.
+std::vector<std::string> Find(xmlDoc* doc, const char* xpath)
+{
+    std::vector<std::string> values;
+    xmlXPathContext* context = xmlXPathNewContext(doc);
+    xmlXPathObject* result = xmlXPathEvalExpression(BAD_CAST xpath, context);
+    if (result && result->type == XPATH_NODESET && result->nodesetval) {
+        for (int i = 0; i < result->nodesetval->nodeNr; ++i)
+            values.push_back(xq::NodeTextContent(result->nodesetval->nodeTab[i]));
+    }
+    xmlXPathFreeObject(result);
+    xmlXPathFreeContext(context);
+    return values;
+}
+
+std::string Serialised(const std::string& html)
+{
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument(html);
+    return xq::NodeOuterHtml(reinterpret_cast<xmlNode*>(doc.get()));
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(HtmlDocument, BuildsTheTreeABrowserBuilds)
+{
+    struct Case { const char* html; const char* xpath; Strings expected; };
+    const Case cases[] = {
+        // Implied tbody: the path a browser's inspector copies.
+        {"<table><tr><td>a</td><td>b</td></tr></table>", "/html/body/table/tbody/tr/td[2]", {"b"}},
+        {"<title>T</title><p>x", "/html/head/title", {"T"}},
+        // Misnested and unclosed tags are repaired the HTML5 way.
+        {"<p>one<p>two<b>bold<i>both</b>italic</i>", "//p", {"one", "twoboldbothitalic"}},
+        {"<b>1<p>2</b>3</p>", "//p/b", {"2"}},
+        {"<ul><li>a<li>b</ul>", "//li", {"a", "b"}},
+        // Names are lower-case and carry no namespace, so plain name tests match.
+        {"<DIV CLASS=X><SPAN>s</SPAN></DIV>", "//div[@class='X']/span", {"s"}},
+        {"<svg><circle r=1 /></svg>", "//svg/circle/@r", {"1"}},
+        // SVG names as the DOM spells them.
+        {"<svg viewbox='0 0 1 1'><lineargradient id=g /></svg>", "//svg/@viewBox", {"0 0 1 1"}},
+        {"<svg><lineargradient id=g /><foreignobject>f</foreignobject></svg>", "//linearGradient/@id", {"g"}},
+        {"<svg><foreignobject>f</foreignobject></svg>", "//foreignObject", {"f"}},
+        // A repeated attribute keeps its first value.
+        {"<p a=1 a=2 b=3>x</p>", "//p/@a", {"1"}},
+        // '&' in attribute values and text stays literal; entities decode once.
+        {"<a href='?a=1&b=2&amp;c=3'>x</a>", "//a/@href", {"?a=1&b=2&c=3"}},
+        {"<p>&lt;b&gt; &amp;amp; &copy;</p>", "//p", {"<b> &amp; \xC2\xA9"}},
+        // Comments and text nodes are kept.
+        {"<div><!-- note -->t</div>", "//div/comment()", {" note "}},
+        {"<div>a<br>b</div>", "//div/text()", {"a", "b"}},
+        // Raw text.
+        {"<script>if (a<b && c) x();</script>", "//script", {"if (a<b && c) x();"}},
+        {"", "//body", {""}},
+    };
+    for (const Case& c : cases) {
+        const xq::XmlDocPtr doc = xq::ParseHtmlDocument(c.html);
+        ASSERT_NE(doc, nullptr) << c.html;
+        EXPECT_EQ(Find(doc.get(), c.xpath), c.expected) << c.html << " | " << c.xpath;
+    }
+}
+
+TEST(HtmlDocument, KeepsOnlyTheFirstOfRepeatedAttributes)
+{
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument("<p a=1 A=2 a=3 b=4>x</p>");
+    EXPECT_EQ(Find(doc.get(), "//p/@*"), (Strings{"1", "4"}));
+}
+
+TEST(HtmlDocument, RepairsInvalidUtf8SoXPathStillWorks)
+{
+    // A stray Latin-1 byte and a truncated sequence in text and attributes.
+    const std::string html = "<p title='caf\xE9'>na\xEFve \xE2\x82</p><p>ok \xD0\x96</p>";
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument(html);
+    EXPECT_EQ(Find(doc.get(), "//p"), (Strings{"na\xEF\xBF\xBDve \xEF\xBF\xBD", "ok \xD0\x96"}));
+    EXPECT_EQ(Find(doc.get(), "//p/@title"), (Strings{"caf\xEF\xBF\xBD"}));
+}
+
+TEST(Utf8Repair, ReplacesEachMaximalInvalidSubpart)
+{
+    struct Case { std::string in, out; };
+    const std::string R = "\xEF\xBF\xBD";
+    const Case cases[] = {
+        {"plain ascii", "plain ascii"},
+        {"\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80", "\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"a\x80z", "a" + R + "z"},
+        {"\xC0\xAF", R + R},                    // overlong form
+        {"\xE2\x82", R},                        // truncated at the end
+        {"\xE2\x82z", R + "z"},                 // truncated before ASCII
+        {"\xED\xA0\x80", R + R + R},            // surrogate
+        {"\xF4\x90\x80\x80", R + R + R + R},    // above U+10FFFF
+        {"\xF0\x9F\x98", R},
+        {"\xFF\xFE", R + R},
+    };
+    for (const Case& c : cases) {
+        std::string storage;
+        EXPECT_EQ(std::string(xq::MakeValidUtf8(c.in, storage)), c.out);
+    }
+}
+
+TEST(HtmlDocument, ThreadCacheParsesEachPageOnce)
+{
+    const std::string first = "<p>one</p>";
+    const std::string second = "<p>two</p>";
+    const xq::CachedPage a = xq::PageForThread(first);
+    const xq::CachedPage again = xq::PageForThread(std::string(first));
+    EXPECT_EQ(a.doc, again.doc);
+    EXPECT_EQ(a.generation, again.generation);
+    const xq::CachedPage b = xq::PageForThread(second);
+    EXPECT_NE(b.generation, a.generation);
+    EXPECT_EQ(Find(b.doc, "//p"), (Strings{"two"}));
+    const xq::CachedPage c = xq::PageForThread(first);
+    EXPECT_NE(c.generation, b.generation);
+    EXPECT_EQ(Find(c.doc, "//p"), (Strings{"one"}));
+    xq::ReleasePageForThread();
+}
+
+std::string Nested(const char* open, const char* close, int depth, const char* inner = "deep")
+{
+    std::string html;
+    for (int i = 0; i < depth; ++i) html += open;
+    html += inner;
+    for (int i = 0; i < depth; ++i) html += close;
+    return html;
+}
+
+TEST(NestingEstimate, CountsOpenElementsOnlyWhereTheyNest)
+{
+    EXPECT_EQ(xq::EstimateTreeConstructionWork("<div><div><div></div></div></div>"), 0u + 1 + 2);
+    // Tags that never stay open, raw text and comments add nothing.
+    EXPECT_EQ(xq::EstimateTreeConstructionWork("<div>" + Nested("<p>", "", 1000) + "</div>"), 1000u);
+    EXPECT_EQ(xq::EstimateTreeConstructionWork("<script>" + Nested("<div>", "", 1000) + "</script>"), 0u);
+    EXPECT_EQ(xq::EstimateTreeConstructionWork("<!--" + Nested("<div>", "", 1000) + "-->"), 0u);
+    EXPECT_EQ(xq::EstimateTreeConstructionWork("<div title='<div><div>'></div>"), 0u);
+    // Self-closing counts only inside SVG and MathML.
+    EXPECT_EQ(xq::EstimateTreeConstructionWork("<svg><g/><g/></svg>"), 2u);
+    EXPECT_EQ(xq::EstimateTreeConstructionWork(Nested("<div>", "</div>", 1000)), 999u * 1000 / 2);
+}
+
+TEST(HtmlDocument, DeepNestingStaysFastAndKeepsItsText)
+{
+    struct Case { const char* open; const char* close; int depth; };
+    const Case cases[] = {
+        {"<div>", "</div>", 40'000},     // balanced
+        {"<div>", "", 40'000},           // never closed
+        {"<span><b>", "</b></span>", 20'000},
+        {"<table><tr><td>", "</td></tr></table>", 15'000},
+    };
+    for (const Case& c : cases) {
+        const std::string html = Nested(c.open, c.close, c.depth);
+        const auto start = std::chrono::steady_clock::now();
+        const xq::XmlDocPtr doc = xq::ParseHtmlDocument(html);
+        const std::string text = xq::NodeTextContent(reinterpret_cast<xmlNode*>(doc.get()));
+        const std::string outer = xq::NodeOuterHtml(reinterpret_cast<xmlNode*>(doc.get()));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(text, "deep") << c.open;
+        EXPECT_NE(outer.find("deep"), std::string::npos);
+        // Generous for sanitizer builds; the HTML5 parser alone takes several seconds here.
+        EXPECT_LT(seconds, 2.0) << c.open << " x " << c.depth;
+    }
+}
+
+TEST(HtmlDocument, ModerateNestingKeepsTheHtml5Tree)
+{
+    // Below the fallback threshold the implied tbody is still there.
+    const std::string html = Nested("<div>", "</div>", 2000, "<table><tr><td>x</td></tr></table>");
+    ASSERT_LE(xq::EstimateTreeConstructionWork(html), xq::kMaxTreeConstructionWork);
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument(html);
+    EXPECT_EQ(Find(doc.get(), "//table/tbody/tr/td"), (Strings{"x"}));
+}
+
+TEST(HtmlDocument, SurvivesBinaryGarbage)
+{
+    std::string garbage;
+    unsigned state = 12345;
+    for (int i = 0; i < 200'000; ++i) {
+        state = state * 1103515245u + 12345u;
+        garbage.push_back(static_cast<char>(((state >> 16) & 0xFF) | 1));  // no NUL: texts are C strings
+    }
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument(garbage);
+    ASSERT_NE(doc, nullptr);
+    xq::NodeOuterHtml(reinterpret_cast<xmlNode*>(doc.get()));
+}
+
+TEST(NodeText, SerialisesLikeABrowser)
+{
+    struct Case { const char* html; const char* expected; };
+    const Case cases[] = {
+        {"<p class=\"a&quot;b\" title='x&amp;y'>1 &lt; 2 &gt; 0 &amp; \xC2\xA0</p>",
+         "<p class=\"a&quot;b\" title=\"x&amp;y\">1 &lt; 2 &gt; 0 &amp; &nbsp;</p>"},
+        {"<br><img src=a.png><input value=v>", "<br><img src=\"a.png\"><input value=\"v\">"},
+        {"<div><script>a<b&&c</script><style>p>a{}</style></div>",
+         "<div><script>a<b&&c</script><style>p>a{}</style></div>"},
+        {"<div><!--c--><p>t</p></div>", "<div><!--c--><p>t</p></div>"},
+        {"<svg viewBox='0 0 2 2'><circle/><a xlink:href='#u'></a></svg>",
+         "<svg viewBox=\"0 0 2 2\"><circle></circle><a xlink:href=\"#u\"></a></svg>"},
+    };
+    for (const Case& c : cases) {
+        const std::string all = Serialised(c.html);
+        const std::string body = all.substr(all.find("<body>") + 6, all.rfind("</body>") - all.find("<body>") - 6);
+        EXPECT_EQ(body, c.expected);
+    }
+}
+
+TEST(NodeText, ExtractsByCode)
+{
+    const xq::XmlDocPtr doc = xq::ParseHtmlDocument("<div id=d>a<b>b</b><br>c</div>");
+    xmlXPathContext* context = xmlXPathNewContext(doc.get());
+    xmlXPathObject* found = xmlXPathEvalExpression(BAD_CAST "//div", context);
+    ASSERT_EQ(found->nodesetval->nodeNr, 1);
+    const xmlNode* div = found->nodesetval->nodeTab[0];
+    EXPECT_EQ(xq::ExtractNode(div, 0), "abc");
+    EXPECT_EQ(xq::ExtractNode(div, 1), "<div id=\"d\">a<b>b</b><br>c</div>");
+    EXPECT_EQ(xq::ExtractNode(div, 2), "a<b>b</b><br>c");
+    EXPECT_EQ(xq::ExtractNode(div, 3), "<div id=\"d\">a<b>b</b><br>c</div>");
+    const xmlNode* attribute = reinterpret_cast<const xmlNode*>(div->properties);
+    for (int code = 0; code <= 3; ++code) EXPECT_EQ(xq::ExtractNode(attribute, code), "d");
+    xmlXPathFreeObject(found);
+    xmlXPathFreeContext(context);
+}
+
+}  // namespace
