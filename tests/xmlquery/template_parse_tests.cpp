@@ -83,6 +83,7 @@ TEST(TemplateParse, RejectsWithReason) {
         {"<td>Price: {.}</td>", "whole content of <td>"},
         {"<td>{.}<b>x</b></td>", "whole content of <td>"},
         {"<td>{.} {.}</td>", "whole content of <td>"},
+        {"<td {.}></td>", "cannot be an attribute name"},
         {"<p class=\"a\" CLASS=\"b\"></p>", "attribute class is repeated"},
     };
     for (const InvalidCase& c : cases) {

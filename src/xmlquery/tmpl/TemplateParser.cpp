@@ -104,6 +104,8 @@ private:
             a.name = raw.name;
             a.value = raw.value;
             a.presenceOnly = !raw.hasValue;
+            if (raw.name.find(kPlaceholder) != std::string::npos)
+                return Fail(t.offset, "{.} cannot be an attribute name in <" + t.name + ">");
             if (TrimSpace(raw.value) == kPlaceholder) {
                 a.placeholder = true;
             } else if (raw.value.find(kPlaceholder) != std::string::npos) {
