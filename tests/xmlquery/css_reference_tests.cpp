@@ -1,0 +1,172 @@
+// Random selectors over random pages, checked against libxml2's XPath: each
+// selector is generated together with an XPath expression that means the same,
+// so the matcher's shortcuts (early exits, remembered walks, cached positions)
+// are compared with an independent evaluation.
+
+#include "xmlquery/HtmlDocument.h"
+#include "xmlquery/css/CssSelector.h"
+
+#include <libxml/xpath.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct XPathObjectDeleter { void operator()(xmlXPathObject* p) const { xmlXPathFreeObject(p); } };
+struct XPathContextDeleter { void operator()(xmlXPathContext* p) const { xmlXPathFreeContext(p); } };
+
+std::vector<xmlNode*> EvaluateXPath(xmlDoc* doc, const std::string& expression)
+{
+    std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(doc));
+    std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
+        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(expression.c_str()), context.get()));
+    std::vector<xmlNode*> nodes;
+    if (!result || !result->nodesetval) return nodes;
+    for (int i = 0; i < result->nodesetval->nodeNr; ++i) nodes.push_back(result->nodesetval->nodeTab[i]);
+    return nodes;
+}
+
+class Generator {
+public:
+    explicit Generator(unsigned seed) : random_(seed) {}
+
+    std::string Page()
+    {
+        std::string html = "<body>";
+        int budget = 60;
+        AppendChildren(html, 0, budget);
+        return html + "</body>";
+    }
+
+    // A selector list and the XPath that selects the same elements.
+    std::pair<std::string, std::string> SelectorList()
+    {
+        std::string css, xpath;
+        const int count = Pick(3) == 0 ? 2 : 1;
+        for (int i = 0; i < count; ++i) {
+            auto [c, x] = Complex();
+            css += (i ? ", " : "") + c;
+            xpath += (i ? " | " : "") + x;
+        }
+        return {css, xpath};
+    }
+
+private:
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+    const char* Tag() { return kTags[Pick(4)]; }
+
+    void AppendChildren(std::string& html, int depth, int& budget)
+    {
+        const int children = depth >= 6 ? 0 : Pick(5);
+        for (int i = 0; i < children && budget > 0; ++i) {
+            --budget;
+            const std::string tag = Tag();
+            html += "<" + tag;
+            if (Pick(2)) html += " class='" + std::string(kClasses[Pick(3)]) + (Pick(2) ? " c" : "") + "'";
+            html += ">";
+            if (Pick(3) == 0) html += "t";
+            AppendChildren(html, depth + 1, budget);
+            html += "</" + tag + ">";
+        }
+    }
+
+    // One simple test as CSS and as an XPath predicate on the context element.
+    std::pair<std::string, std::string> Simple(bool allowNot)
+    {
+        switch (Pick(allowNot ? 7 : 6)) {
+        case 0:
+        case 1: {
+            const std::string c = kClasses[Pick(3)];
+            return {"." + c, "contains(concat(' ', normalize-space(@class), ' '), ' " + c + " ')"};
+        }
+        case 2:
+            return {":first-child", "not(preceding-sibling::*)"};
+        case 3:
+            return {":last-child", "not(following-sibling::*)"};
+        case 4: {
+            const std::string tag = Tag();
+            return {":is(" + tag + ":first-of-type)",
+                    "local-name() = '" + tag + "' and not(preceding-sibling::" + tag + ")"};
+        }
+        case 5: {
+            const int a = Pick(5) - 2;
+            const int b = Pick(5) - 1;
+            const std::string p = "(count(preceding-sibling::*) + 1 - (" + std::to_string(b) + "))";
+            const std::string test = a == 0 ? p + " = 0"
+                                            : p + " mod " + std::to_string(a) + " = 0 and " + p + " div " +
+                                                  std::to_string(a) + " >= 0";
+            return {":nth-child(" + std::to_string(a) + "n" + (b < 0 ? "" : "+") + std::to_string(b) + ")",
+                    "(" + test + ")"};
+        }
+        default: {
+            auto [css, xpath] = Simple(false);
+            return {":not(" + css + ")", "not(" + xpath + ")"};
+        }
+        }
+    }
+
+    std::pair<std::string, std::string> Compound()
+    {
+        std::string css, xpath = "*";
+        if (Pick(2)) {
+            const std::string tag = Tag();
+            css = tag;
+            xpath = tag;
+        }
+        const int simples = css.empty() ? 1 + Pick(2) : Pick(3);
+        for (int i = 0; i < simples; ++i) {
+            auto [c, x] = Simple(true);
+            css += c;
+            xpath += "[" + x + "]";
+        }
+        return {css, xpath};
+    }
+
+    std::pair<std::string, std::string> Complex()
+    {
+        auto [css, step] = Compound();
+        std::string xpath = "//" + step;
+        const int more = Pick(4);
+        for (int i = 0; i < more; ++i) {
+            auto [c, x] = Compound();
+            switch (Pick(4)) {
+            case 0: css += " " + c; xpath += "/descendant::" + x; break;
+            case 1: css += " > " + c; xpath += "/" + x; break;
+            case 2: css += "+" + c; xpath += "/following-sibling::*[1]/self::" + x; break;
+            default: css += " ~ " + c; xpath += "/following-sibling::" + x; break;
+            }
+        }
+        return {css, xpath};
+    }
+
+    static constexpr const char* kTags[] = {"div", "p", "span", "li"};
+    static constexpr const char* kClasses[] = {"a", "b", "c"};
+    std::mt19937 random_;
+};
+
+TEST(CssSelectorReference, RandomSelectorsAgreeWithXPath)
+{
+    Generator generator(7);
+    int nonEmpty = 0;
+    for (int page = 0; page < 25; ++page) {
+        const xq::XmlDocPtr doc = xq::ParseHtmlDocument(generator.Page());
+        for (int round = 0; round < 40; ++round) {
+            const auto [css, xpath] = generator.SelectorList();
+            std::string error;
+            const xq::css::CompiledSelector compiled = xq::css::Compile(css, &error);
+            ASSERT_TRUE(compiled) << css << ": " << error;
+            const std::vector<xmlNode*> expected = EvaluateXPath(doc.get(), xpath);
+            ASSERT_EQ(xq::css::Select(*compiled, doc.get()), expected) << css << "\n" << xpath;
+            nonEmpty += !expected.empty();
+        }
+    }
+    EXPECT_GT(nonEmpty, 200);  // the comparison is not between empty sets
+}
+
+}  // namespace
