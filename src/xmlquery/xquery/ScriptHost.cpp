@@ -3,7 +3,7 @@
 #include "xmlquery/xquery/DomStream.h"
 #include "xmlquery/xquery/EvaluationLimits.h"
 #include "xmlquery/xquery/InterruptWatchdog.h"
-#include "xmlquery/xquery/PageBuildCount.h"
+#include "xmlquery/xquery/EngineCounters.h"
 
 #include <QFile>
 #include <QJSEngine>
@@ -33,6 +33,7 @@ const QString kConsoleShim = QStringLiteral(
 
 std::atomic<long long> gLimitMs{kDefaultEvaluationLimit.count()};
 std::atomic<int> gDocumentBuilds{0};
+std::atomic<int> gLiveEngines{0};
 
 QLoggingCategory::CategoryFilter gPreviousFilter = nullptr;
 
@@ -69,6 +70,8 @@ std::chrono::milliseconds EvaluationTimeLimit() { return std::chrono::millisecon
 
 int PageBuildCount() { return gDocumentBuilds.load(); }
 
+int LiveEngineCount() { return gLiveEngines.load(); }
+
 ScriptHost* ScriptHost::ForThisThread(std::string* error)
 {
     // Destroyed by the thread that created it, when that thread ends.
@@ -93,9 +96,18 @@ ScriptHost* ScriptHost::ForThisThread(std::string* error)
 ScriptHost::ScriptHost()
     : engine_(std::make_unique<QJSEngine>()), watchdog_(std::make_unique<InterruptWatchdog>(*engine_))
 {
+    gLiveEngines.fetch_add(1);
 }
 
-ScriptHost::~ScriptHost() = default;
+ScriptHost::~ScriptHost()
+{
+    // The engine's values go before the engine itself.
+    page_ = QJSValue();
+    buildDocument_ = evaluate_ = check_ = QJSValue();
+    watchdog_.reset();
+    engine_.reset();
+    gLiveEngines.fetch_sub(1);
+}
 
 bool ScriptHost::Load(std::string* error)
 {

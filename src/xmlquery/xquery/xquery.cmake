@@ -27,14 +27,15 @@ add_custom_command(
 # Qt 6.4's JavaScript engine lacks newer syntax (||=, async functions, class
 # fields) and misparses function expressions inside template literals, so the
 # bundle is lowered to ES2016 without template literals.
+file(GLOB tm_xq_js_scripts CONFIGURE_DEPENDS ${tm_xq_js_source}/*.js)
 add_custom_command(
   OUTPUT ${tm_xq_bundle}
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${tm_xq_js_source}/entry.js ${tm_xq_js_build}/entry.js
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${tm_xq_js_scripts} ${tm_xq_js_build}
   COMMAND ${TM_ESBUILD_EXECUTABLE} entry.js --bundle --format=iife --global-name=TollmarshXQuery
           --target=es2016 --supported:template-literal=false --main-fields=module,main --minify
           --log-level=warning --outfile=${tm_xq_bundle}
   WORKING_DIRECTORY ${tm_xq_js_build}
-  DEPENDS ${tm_xq_npm_stamp} ${tm_xq_js_source}/entry.js
+  DEPENDS ${tm_xq_npm_stamp} ${tm_xq_js_scripts}
   COMMENT "Bundling the XQuery engine's script"
   VERBATIM)
 

@@ -3,6 +3,7 @@
 // (TollmarshXQuery): buildDocument, evaluate and check. Each returns
 // { error: message } instead of throwing, so the caller sees every failure
 // the same way whatever was thrown.
+import './shims.js';
 import { evaluateXPath, evaluateXPathToAsyncIterator } from 'fontoxpath';
 import { Document } from 'slimdom';
 
