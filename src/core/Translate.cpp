@@ -1,5 +1,6 @@
 #include "core/Translate.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -28,6 +29,11 @@ QString& CurrentLanguage()
 }
 
 }  // namespace
+
+QString CatalogueDir()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/locale");
+}
 
 void InitTranslation(const QString& aLocaleDir)
 {

@@ -7,6 +7,9 @@
 #include <QVariant>
 #include <QVariantList>
 
+// The catalogue folder: "locale" in the executable's directory.
+QString CatalogueDir();
+
 // Binds the text domain to aLocaleDir (absolute). Call once, after the
 // application object exists. Safe to skip: Tr then returns the source text.
 void InitTranslation(const QString& aLocaleDir);

@@ -18,7 +18,7 @@ namespace {
 // The catalogues the build compiles beside the test executables.
 QString BuiltLocaleDir()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/locale");
+    return CatalogueDir();
 }
 
 class Translation : public ::testing::Test {
