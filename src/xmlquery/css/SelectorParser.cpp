@@ -44,7 +44,7 @@ public:
     {
         CompiledSelector list = ParseList(0);
         if (list && Peek().type != TokenType::End) {
-            if (Peek().type == TokenType::RightParen) Fail("unmatched ')'");
+            if (Peek().type == TokenType::RightParen) Fail("unmatched ')'" + Column(Peek()));
             else Fail("unexpected " + Describe(Peek()));
             list.reset();
         }
