@@ -230,7 +230,9 @@ TEST(TemplateRobustness, RandomTextNeverCrashes) {
         }
         ++valid;
         for (const Item& item : Apply(*t, doc.get(), 1000, nullptr))
-            if (item.node) EXPECT_EQ(item.node->doc, doc.get());
+            if (item.node) {
+                EXPECT_EQ(item.node->doc, doc.get());
+            }
     }
     EXPECT_GT(valid, 200);  // mutations often stay valid, so Apply was exercised
 }
