@@ -1,0 +1,76 @@
+#include "cli/CliCommand.h"
+
+#include <QCoreApplication>
+
+void WriteText(QIODevice& aDevice, const QString& aText)
+{
+    aDevice.write(aText.toUtf8());
+}
+
+void WriteLine(QIODevice& aDevice, const QString& aText)
+{
+    WriteText(aDevice, aText + u'\n');
+}
+
+namespace {
+
+const QString kProgram = QStringLiteral("tollmarsh-cli");
+
+QString CommandList(std::span<const TCliCommand> aCommands)
+{
+    QString text = QStringLiteral("Usage: %1 COMMAND [OPTIONS]\n\nCommands:\n").arg(kProgram);
+    qsizetype width = 0;
+    for (const TCliCommand& command : aCommands)
+        width = std::max(width, qsizetype(qstrlen(command.Name)));
+    for (const TCliCommand& command : aCommands) {
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QString::fromLatin1(command.Name).leftJustified(width),
+                         QString::fromUtf8(command.Summary));
+    }
+    text += QStringLiteral("\n\"%1 COMMAND --help\" describes the options of a command.\n"
+                           "Exit codes: 0 success, 1 the work failed, 2 bad usage or input.\n")
+                .arg(kProgram);
+    return text;
+}
+
+const TCliCommand* FindCommand(std::span<const TCliCommand> aCommands, const QString& aName)
+{
+    for (const TCliCommand& command : aCommands) {
+        if (aName == QLatin1String(command.Name))
+            return &command;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int RunCli(const QStringList& aArgs, std::span<const TCliCommand> aCommands, TCliIo& aIo)
+{
+    if (aArgs.isEmpty()) {
+        WriteText(aIo.Err, CommandList(aCommands));
+        return kExitUsage;
+    }
+    const QString& first = aArgs.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")
+        || (first == QLatin1String("help") && aArgs.size() == 1)) {
+        WriteText(aIo.Out, CommandList(aCommands));
+        return kExitOk;
+    }
+    if (first == QLatin1String("--version")) {
+        WriteLine(aIo.Out, kProgram + u' ' + QCoreApplication::applicationVersion());
+        return kExitOk;
+    }
+    QString name = first;
+    QStringList rest = aArgs.mid(1);
+    if (first == QLatin1String("help")) {
+        name = aArgs.at(1);
+        rest = {QStringLiteral("--help")};
+    }
+    const TCliCommand* command = FindCommand(aCommands, name);
+    if (!command) {
+        WriteLine(aIo.Err, QStringLiteral("%1: unknown command \"%2\"; \"%1 --help\" lists the commands")
+                               .arg(kProgram, name));
+        return kExitUsage;
+    }
+    return command->Run(rest, aIo);
+}

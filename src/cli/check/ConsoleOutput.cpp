@@ -1,0 +1,82 @@
+#include "cli/check/ConsoleOutput.h"
+
+#include <unistd.h>
+
+namespace {
+constexpr int kBarWidth = 40;
+}
+
+bool IsTerminal(std::FILE* aStream)
+{
+    return isatty(fileno(aStream)) == 1;
+}
+
+TConsoleOutput::TConsoleOutput(std::FILE* aStream, bool bVerbose, bool bTerminal)
+    : FStream(aStream), FVerbose(bVerbose), FTerminal(bTerminal)
+{
+}
+
+void TConsoleOutput::Write(const QString& aText)
+{
+    const QByteArray bytes = aText.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), FStream);
+    std::fflush(FStream);
+}
+
+void TConsoleOutput::Message(const QString& aText)
+{
+    ClearBar();
+    Write(aText + '\n');
+    DrawBar();
+}
+
+void TConsoleOutput::LogLine(const QString& aText)
+{
+    if (FVerbose)
+        Message(aText);
+}
+
+void TConsoleOutput::StartProgress(int aMaximum)
+{
+    FMaximum = aMaximum;
+    FPosition = 0;
+    FBarShown = FTerminal;
+    if (FTerminal)
+        DrawBar();
+}
+
+void TConsoleOutput::SetProgress(int aPosition)
+{
+    if (aPosition == FPosition)
+        return;
+    FPosition = aPosition;
+    if (FTerminal)
+        DrawBar();
+    else
+        Write(QStringLiteral("%1/%2\n").arg(FPosition).arg(FMaximum));
+}
+
+void TConsoleOutput::EndProgress()
+{
+    if (FBarShown) {
+        ClearBar();
+        FBarShown = false;
+    }
+}
+
+void TConsoleOutput::ClearBar()
+{
+    if (FBarShown)
+        Write(QStringLiteral("\r\x1b[K"));
+}
+
+void TConsoleOutput::DrawBar()
+{
+    if (!FBarShown)
+        return;
+    const int filled = FMaximum > 0 ? FPosition * kBarWidth / FMaximum : 0;
+    Write(QStringLiteral("\r[%1%2] %3/%4")
+              .arg(QString(filled, '#'), QString(kBarWidth - filled, ' '))
+              .arg(FPosition)
+              .arg(FMaximum));
+}

@@ -1,0 +1,32 @@
+#pragma once
+// What the check run shows on standard error: messages, log lines (with
+// --verbose) and the progress, as a bar on a terminal or as plain lines otherwise.
+
+#include <QString>
+#include <cstdio>
+
+class TConsoleOutput {
+public:
+    TConsoleOutput(std::FILE* aStream, bool bVerbose, bool bTerminal);
+
+    void Message(const QString& aText);  // always shown
+    void LogLine(const QString& aText);  // shown with --verbose
+
+    void StartProgress(int aMaximum);
+    void SetProgress(int aPosition);
+    void EndProgress();
+
+private:
+    void ClearBar();
+    void DrawBar();
+    void Write(const QString& aText);
+
+    std::FILE* FStream;
+    bool FVerbose;
+    bool FTerminal;
+    int FMaximum = 0;
+    int FPosition = 0;
+    bool FBarShown = false;
+};
+
+bool IsTerminal(std::FILE* aStream);

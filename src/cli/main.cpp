@@ -1,0 +1,40 @@
+// The command-line program: one command per run, chosen by the first argument.
+
+#include "cli/CliCommand.h"
+#include "cli/QueryCommand.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+// One line per command.
+const TCliCommand kCommands[] = {
+    {"query", "apply one extraction rule to one page and print its values", RunQueryCommand},
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tollmarsh-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TOLLMARSH_VERSION));
+    // Qt takes the locale from the environment; numbers in C text stay with a point.
+    std::setlocale(LC_NUMERIC, "C");
+
+    QFile in;
+    QFile out;
+    QFile err;
+    if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly)
+        || !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        std::fputs("tollmarsh-cli: cannot open the standard streams\n", stderr);
+        return kExitFailed;
+    }
+    TCliIo io{in, out, err};
+    const int code = RunCli(app.arguments().mid(1), kCommands, io);
+    out.flush();
+    return code;
+}

@@ -1,0 +1,148 @@
+#include "cli/QueryCommand.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TRun {
+    int Code = -1;
+    QString Out;
+    QString Err;
+};
+
+TRun Query(const QStringList& aArgs, const QByteArray& aStdin = {})
+{
+    QByteArray inData = aStdin;
+    QBuffer in(&inData);
+    QBuffer out;
+    QBuffer err;
+    in.open(QIODevice::ReadOnly);
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    TCliIo io{in, out, err};
+    TRun run;
+    run.Code = RunQueryCommand(aArgs, io);
+    run.Out = QString::fromUtf8(out.data());
+    run.Err = QString::fromUtf8(err.data());
+    return run;
+}
+
+const QByteArray kPage =
+    "<html><body><ul><li>One</li><li> one </li><li>Two</li><li>  </li></ul>"
+    "<a href=\"/a\">A</a><a href=\"/b\">B</a><div id=\"d\"><b>x</b> y</div></body></html>";
+
+TEST(QueryCommand, PrintsValuesOnePerLine)
+{
+    const struct {
+        const char* Name;
+        QStringList Args;
+        const char* Expected;
+    } cases[] = {
+        {"unique by default", {"--type", "xpath", "--query", "//li"}, "One\nTwo\n"},
+        {"all", {"--type", "xpath", "--query", "//li", "--all"}, "One\none\nTwo\n"},
+        {"css attribute", {"--type", "css", "--query", "a", "--attr", "href"}, "/a\n/b\n"},
+        {"outer HTML", {"--type", "xpath", "--query", "//div/b", "--extract", "outer"}, "<b>x</b>\n"},
+        {"inner HTML", {"--type", "xpath", "--query", "//div", "--extract", "inner"}, "<b>x</b> y\n"},
+        {"regex whole matches", {"--type", "regex", "--query", "<li>\\s*(o)ne", "--all"},
+         "<li>One\n<li> one\n"},
+        {"regex caseless only: nothing", {"--type", "regex", "--query", "TWO"}, ""},
+        {"query finds nothing", {"--type", "xpath", "--query", "//table"}, ""},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Query(c.Args + QStringList{"--stdin"}, kPage);
+        EXPECT_EQ(run.Code, 0) << c.Name << ": " << run.Err.toStdString();
+        EXPECT_EQ(run.Out, QString::fromUtf8(c.Expected)) << c.Name;
+    }
+}
+
+TEST(QueryCommand, JsonOutput)
+{
+    const TRun run = Query({"--type", "xpath", "--query", "//li", "--all", "--json", "--stdin"}, kPage);
+    ASSERT_EQ(run.Code, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(run.Out.toUtf8()).array(),
+              QJsonArray::fromStringList({"One", "one", "Two"}));
+    // No match of a regular expression: an empty array.
+    const TRun none = Query({"--type", "regex", "--query", "zzz", "--json", "--stdin"}, kPage);
+    ASSERT_EQ(none.Code, 0);
+    EXPECT_EQ(none.Out, "[]\n");
+    // Values with quotes, line breaks and Cyrillic survive the round trip.
+    const QByteArray page = "<p>\"\xD0\xAF\"\nline</p>";
+    const TRun tricky = Query({"--type", "regex", "--query", "(?s)\".*", "--json", "--stdin"}, page);
+    ASSERT_EQ(tricky.Code, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(tricky.Out.toUtf8()).array(),
+              QJsonArray::fromStringList({QStringLiteral("\"Я\"\nline</p>")}));
+}
+
+TEST(QueryCommand, ReadsAWindows1251File)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("page.html"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+               "</head><body><h1>\xCF\xF0\xE8\xE2\xE5\xF2</h1></body></html>");
+    file.close();
+    const TRun run = Query({"--type", "css", "--query", "h1", "--file", file.fileName()});
+    EXPECT_EQ(run.Code, 0) << run.Err.toStdString();
+    EXPECT_EQ(run.Out, QStringLiteral("Привет\n"));
+    const TRun regex = Query({"--type", "regex", "--query", QStringLiteral("Привет"), "--file", file.fileName()});
+    EXPECT_EQ(regex.Out, QStringLiteral("Привет\n"));
+}
+
+TEST(QueryCommand, UsageErrorsExitWith2)
+{
+    const struct {
+        const char* Name;
+        QStringList Args;
+        const char* ErrorPart;
+    } cases[] = {
+        {"no type", {"--query", "//a", "--stdin"}, "--type is required"},
+        {"bad type", {"--type", "sql", "--query", "x", "--stdin"}, "unknown --type \"sql\""},
+        {"no query", {"--type", "xpath", "--stdin"}, "--query is required"},
+        {"bad extract", {"--type", "xpath", "--query", "//a", "--extract", "all", "--stdin"},
+         "unknown --extract"},
+        {"unique and all", {"--type", "xpath", "--query", "//a", "--unique", "--all", "--stdin"},
+         "exclude each other"},
+        {"no input", {"--type", "xpath", "--query", "//a"}, "exactly one of --file PAGE and --stdin"},
+        {"two inputs", {"--type", "xpath", "--query", "//a", "--stdin", "--file", "x"}, "exactly one"},
+        {"unknown option", {"--type", "xpath", "--query", "//a", "--stdin", "--fast"}, "unknown option"},
+        {"missing file", {"--type", "xpath", "--query", "//a", "--file", "/nonexistent/page.html"},
+         "cannot read"},
+        {"invalid regex", {"--type", "regex", "--query", "a(b", "--stdin"},
+         "invalid regular expression: missing closing parenthesis"},
+        {"invalid XPath", {"--type", "xpath", "--query", "//a[", "--stdin"}, "invalid XPath query"},
+        {"invalid CSS", {"--type", "css", "--query", "a[", "--stdin"}, "invalid CSS selector"},
+        {"empty query", {"--type", "css", "--query", "", "--stdin"}, "the query is empty"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Query(c.Args, kPage);
+        EXPECT_EQ(run.Code, 2) << c.Name;
+        EXPECT_TRUE(run.Err.contains(QLatin1String(c.ErrorPart))) << c.Name << ": " << run.Err.toStdString();
+        EXPECT_TRUE(run.Out.isEmpty()) << c.Name;
+    }
+}
+
+TEST(QueryCommand, RuleThatCannotBeAppliedExitsWith1)
+{
+    const QByteArray page = QByteArray(40, 'a') + "!b";
+    const TRun run = Query({"--type", "regex", "--query", "(a+)+$", "--stdin"}, page);
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Err.contains("cannot be applied")) << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.isEmpty());
+}
+
+TEST(QueryCommand, HelpDocumentsEveryOption)
+{
+    const TRun run = Query({"--help"});
+    EXPECT_EQ(run.Code, 0);
+    for (const char* option : {"--type", "--query", "--attr", "--extract", "--unique", "--all", "--file",
+                               "--stdin", "--json", "--help", "Exit codes"})
+        EXPECT_TRUE(run.Out.contains(QLatin1String(option))) << option;
+}
+
+}  // namespace
