@@ -77,13 +77,33 @@ private:
     }
 
     // One simple test as CSS and as an XPath predicate on the context element.
+    static std::string ClassTest(const std::string& c)
+    {
+        return "contains(concat(' ', normalize-space(@class), ' '), ' " + c + " ')";
+    }
+
+    // The XPath test of an+b on a 1-based position expression.
+    static std::string NthTest(int a, int b, const std::string& position)
+    {
+        const std::string p = "(" + position + " - (" + std::to_string(b) + "))";
+        return a == 0 ? p + " = 0"
+                      : p + " mod " + std::to_string(a) + " = 0 and " + p + " div " + std::to_string(a) + " >= 0";
+    }
+
+    static std::string NthText(int a, int b)
+    {
+        return std::to_string(a) + "n" + (b < 0 ? "" : "+") + std::to_string(b);
+    }
+
+    // One simple test as CSS and as an XPath predicate on the context element.
+    // `nested` limits selectors inside :is() and :not() to one level.
     std::pair<std::string, std::string> Simple(bool allowNot)
     {
-        switch (Pick(allowNot ? 7 : 6)) {
+        switch (Pick(allowNot ? (nested_ ? 7 : 10) : 6)) {
         case 0:
         case 1: {
             const std::string c = kClasses[Pick(3)];
-            return {"." + c, "contains(concat(' ', normalize-space(@class), ' '), ' " + c + " ')"};
+            return {"." + c, ClassTest(c)};
         }
         case 2:
             return {":first-child", "not(preceding-sibling::*)"};
@@ -97,16 +117,34 @@ private:
         case 5: {
             const int a = Pick(5) - 2;
             const int b = Pick(5) - 1;
-            const std::string p = "(count(preceding-sibling::*) + 1 - (" + std::to_string(b) + "))";
-            const std::string test = a == 0 ? p + " = 0"
-                                            : p + " mod " + std::to_string(a) + " = 0 and " + p + " div " +
-                                                  std::to_string(a) + " >= 0";
-            return {":nth-child(" + std::to_string(a) + "n" + (b < 0 ? "" : "+") + std::to_string(b) + ")",
-                    "(" + test + ")"};
+            return {":nth-child(" + NthText(a, b) + ")", "(" + NthTest(a, b, "count(preceding-sibling::*) + 1") + ")"};
         }
-        default: {
+        case 6: {
             auto [css, xpath] = Simple(false);
             return {":not(" + css + ")", "not(" + xpath + ")"};
+        }
+        case 7: {
+            const int a = Pick(4) - 1;
+            const int b = Pick(4);
+            const std::string c = kClasses[Pick(3)];
+            const bool last = Pick(2);
+            const std::string axis = last ? "following-sibling" : "preceding-sibling";
+            return {std::string(last ? ":nth-last-child(" : ":nth-child(") + NthText(a, b) + " of ." + c + ")",
+                    "(" + ClassTest(c) + " and " + NthTest(a, b, "count(" + axis + "::*[" + ClassTest(c) + "]) + 1") +
+                        ")"};
+        }
+        default: {
+            // A complex selector inside :is() or :not().
+            ++nested_;
+            auto [leftCss, leftStep] = Compound();
+            auto [rightCss, rightStep] = Compound();
+            --nested_;
+            const bool child = Pick(2);
+            const std::string css = leftCss + (child ? " > " : " ") + rightCss;
+            const std::string xpath =
+                "(self::" + rightStep + " and " + (child ? "parent::" : "ancestor::") + leftStep + ")";
+            if (Pick(2)) return {":is(" + css + ")", xpath};
+            return {":not(" + css + ")", "not" + xpath};
         }
         }
     }
@@ -148,6 +186,7 @@ private:
     static constexpr const char* kTags[] = {"div", "p", "span", "li"};
     static constexpr const char* kClasses[] = {"a", "b", "c"};
     std::mt19937 random_;
+    int nested_ = 0;
 };
 
 TEST(CssSelectorReference, RandomSelectorsAgreeWithXPath)
