@@ -53,7 +53,10 @@ int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString&
                 std::unique_ptr<TSRStringList>& aList)
 {
     aList.reset();
-    const QByteArray html = aText.toUtf8();
+    // The library reads NUL-terminated text: a NUL byte inside a page would cut
+    // it short, so it becomes U+FFFD as an HTML parser would make it.
+    QByteArray html = aText.toUtf8();
+    html.replace('\0', QByteArrayLiteral("\xEF\xBF\xBD"));
     const QByteArray query = aQuery.toUtf8();
     const int32_t extract = ExtractCode(aExtractType);
     const char* result = nullptr;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 TScrapRule Rule(TScrapQueryType aType, const QString& aQuery, TScrapExtractType aExtract = etTextContent,
@@ -97,6 +100,11 @@ TEST(ApplyScrapRule, QueryLibraryLanguages)
         {"CSS with an attribute", kPageUtf8, Rule(qtCssPath, "a", etTextContent, "href"), true,
          {"/x", "/y"}},
         {"CSS text", kPage1251, Rule(qtCssPath, "p.x"), true, {QStringLiteral("мир")}},
+        {"template", "<table><tr><td>Price</td><td>10</td></tr><tr><td>Name</td><td>W</td></tr>"
+                     "<tr><td>Price</td><td> 20 </td></tr></table>",
+         Rule(qtTemplate, "<tr><td>Price</td><td>{.}</td></tr>"), true, {"10", "20"}},
+        {"a NUL byte does not cut the page", QByteArray("<p>a</p>\0<p>b</p>", 17), Rule(qtXPath, "//p"),
+         true, {"a", "b"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Values(c.Body, c.Rule, c.Unique), c.Expected) << c.Name;
@@ -111,6 +119,38 @@ TEST(ApplyScrapRule, QueryLibraryFailuresAndValidity)
     EXPECT_FALSE(CheckQueryValid("//a[", qtXPath));
     EXPECT_TRUE(CheckQueryValid("div > p.x", qtCssPath));
     EXPECT_FALSE(CheckQueryValid("a[", qtCssPath));
+    EXPECT_TRUE(CheckTemplateValid("<tr><td>{.}</td></tr>"));
+    EXPECT_FALSE(CheckTemplateValid("<div><span></div>"));
+}
+
+TEST(ApplyScrapRule, XQueryRules)
+{
+    EXPECT_EQ(Values(kPageUtf8, Rule(qtXQuery, "for $a in //a return string($a/@href)")),
+              (QStringList{"/x", "/y"}));
+    EXPECT_TRUE(CheckQueryValid("for $a in //a return $a", qtXQuery));
+    EXPECT_FALSE(CheckQueryValid("for $a in", qtXQuery));
+}
+
+TEST(ApplyScrapRule, WorkerThreadsApplyRulesAtOnce)
+{
+    // Each worker applies its own rule copies to its own page; results must not mix.
+    const TScrapRule rules[] = {Rule(qtXPath, "//li"), Rule(qtCssPath, "a", etTextContent, "href"),
+                                Rule(qtRegEx, "<li>\\w+</li>", etAnyPart)};
+    const QStringList expected[] = {{"Alpha", "Beta"}, {"/x", "/y"}, {"<li>Alpha</li>", "<li>Beta</li>"}};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 20; ++i) {
+                const int r = (t + i) % 3;
+                if (Values(kPageUtf8, rules[r]) != expected[r])
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
