@@ -1,0 +1,215 @@
+#include "WorkerFixture.h"
+
+namespace {
+
+TCurlGlobalGuard CurlGlobal;
+
+// Windows-1251 bytes of a text of ASCII and Russian letters.
+std::string Cp1251(const QString& aText)
+{
+    std::string out;
+    for (const QChar c : aText) {
+        const ushort u = c.unicode();
+        if (u < 0x80)
+            out += char(u);
+        else if (u >= 0x0410 && u <= 0x044F)
+            out += char(0xC0 + (u - 0x0410));
+        else if (u == 0x0401)
+            out += char(0xA8);
+        else if (u == 0x0451)
+            out += char(0xB8);
+        else
+            out += '?';
+    }
+    return out;
+}
+
+std::unique_ptr<TScrapRuleSet> Rules(std::initializer_list<QString> aPatterns)
+{
+    auto set = std::make_unique<TScrapRuleSet>();
+    for (const QString& p : aPatterns)
+        set->Add(RegExRule(p));
+    return set;
+}
+
+const char* const kPage = "<html><head><title>T</title></head><body>"
+                          "<h1>One</h1><h1>Two</h1><h1>two</h1></body></html>";
+
+}  // namespace
+
+TEST_F(WorkerTest, StatusDecidesOutcomeAndLogLines)
+{
+    Server.Respond("/ok", 200, kPage);
+    Server.Respond("/missing", 404, kPage);
+    Server.Respond("/broken", 500, kPage);
+    Server.Redirect("/moved", "/ok", 301);
+
+    const struct {
+        const char* Path;
+        TURLTaskResult Result;
+        int ErrorCode;
+        QStringList Logs;
+    } cases[] = {
+        {"/ok", trOk, 0,
+         {"URL 1: задача начата", "URL 1: получение страницы", "URL 1: страница загружена, идет анализ",
+          "URL 1: анализ завершен"}},
+        {"/moved", trOk, 0,
+         {"URL 1: задача начата", "URL 1: получение страницы", "URL 1: страница загружена, идет анализ",
+          "URL 1: анализ завершен"}},
+        {"/missing", trHTTPError, 404,
+         {"URL 1: задача начата", "URL 1: получение страницы",
+          "URL 1: ОШИБКА получения страницы, код ошибки HTML: 404"}},
+        {"/broken", trHTTPError, 500,
+         {"URL 1: задача начата", "URL 1: получение страницы",
+          "URL 1: ОШИБКА получения страницы, код ошибки HTML: 500"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        Sink.Logs.clear();
+        Sink.Order.clear();
+        Sink.Finished.clear();
+        UsePool(1500);  // a fresh pool: the first request starts at once
+        TURLTaskInfo& task = RunOne(Server.Url(c.Path), Rules({QStringLiteral("<h1>[^<]*</h1>")}));
+        ASSERT_TRUE(task.TaskResults);
+        EXPECT_EQ(task.TaskResults->TaskResult, c.Result);
+        EXPECT_EQ(task.TaskResults->ErrorCode, c.ErrorCode);
+        EXPECT_EQ(Sink.Logs, c.Logs);
+        // Only a page that answered 200 is analysed.
+        EXPECT_EQ(task.TaskResults->RulesResult.CountForRuleNum(1), c.Result == trOk ? 3 : 0);
+        // Request sent, then the finished task, then the last next-task.
+        std::vector<int> tail(Sink.Order.end() - 2, Sink.Order.end());
+        EXPECT_EQ(tail, (std::vector<int>{WM_TASK_FINISHED, WM_NEXT_TASK}));
+        EXPECT_EQ(Sink.NextTasks % 2, 0);  // two per worker that sent its request
+    }
+}
+
+TEST_F(WorkerTest, RulesAreAppliedInOrderAndAFailingRuleStopsTheAnalysis)
+{
+    Server.Respond("/ok", 200, kPage);
+    // Rule 2 does not compile, so rule 3 is never applied.
+    TURLTaskInfo& task = RunOne(Server.Url("/ok"),
+                                Rules({QStringLiteral("<title>[^<]*</title>"), QStringLiteral("(unclosed"),
+                                       QStringLiteral("<h1>[^<]*</h1>")}));
+    const TURLTaskResults& r = *task.TaskResults;
+    EXPECT_EQ(r.TaskResult, trSearchError);
+    EXPECT_EQ(r.ErrorCode, -1);
+    EXPECT_EQ(r.ErrorText(), QStringLiteral("0"));
+    ASSERT_NE(r.RulesResult.GetByRuleNum(1), nullptr);
+    EXPECT_EQ(r.RulesResult.GetByRuleNum(1)->Values(), QStringList{"<title>T</title>"});
+    EXPECT_EQ(r.RulesResult.CountForRuleNum(3), 0);
+    EXPECT_EQ(r.RulesResult.Count(), 1);
+    ASSERT_GE(Sink.Logs.size(), 2);
+    EXPECT_EQ(Sink.Logs.mid(Sink.Logs.size() - 2),
+              (QStringList{"URL 1: ОШИБКА анализа страницы, правило #2", "URL 1: анализ завершен"}));
+}
+
+TEST_F(WorkerTest, RuleWithoutMatchesLeavesNoEntryAndTotalsAddUp)
+{
+    Server.Respond("/ok", 200, kPage);
+    TURLTaskInfo& task = RunOne(Server.Url("/ok"),
+                                Rules({QStringLiteral("<h1>[^<]*</h1>"), QStringLiteral("nothing-like-this"),
+                                       QStringLiteral("<title>[^<]*</title>")}));
+    const TURLTaskResults& r = *task.TaskResults;
+    EXPECT_EQ(r.TaskResult, trOk);
+    EXPECT_EQ(r.RulesResult.CountForRuleNum(1), 3);
+    EXPECT_EQ(r.RulesResult.GetByRuleNum(2), nullptr);
+    EXPECT_EQ(r.RulesResult.CountForRuleNum(3), 1);
+    EXPECT_EQ(r.RulesResult.TotalCount, 4);
+}
+
+TEST_F(WorkerTest, Windows1251PageIsDecodedByItsMetaCharset)
+{
+    const QString html = QStringLiteral(
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+        "</head><body><h1>Привет, мир</h1><p>Ёлка</p></body></html>");
+    Server.Respond("/ru", 200, Cp1251(html), "text/html");
+    TURLTaskInfo& task = RunOne(Server.Url("/ru"), Rules({QStringLiteral("Привет, [а-я]+"), QStringLiteral("Ёлк[а-я]")}));
+    const TURLTaskResults& r = *task.TaskResults;
+    EXPECT_EQ(r.TaskResult, trOk);
+    ASSERT_NE(r.RulesResult.GetByRuleNum(1), nullptr);
+    EXPECT_EQ(r.RulesResult.GetByRuleNum(1)->Values(), QStringList{QStringLiteral("Привет, мир")});
+    ASSERT_NE(r.RulesResult.GetByRuleNum(2), nullptr);
+    EXPECT_EQ(r.RulesResult.GetByRuleNum(2)->Values(), QStringList{QStringLiteral("Ёлка")});
+}
+
+TEST_F(WorkerTest, UserAgentIsTheGivenTextOrTheDefault)
+{
+    Server.Respond("/ok", 200, kPage);
+    RunOne(Server.Url("/ok"));
+    UsePool(1500);
+    StartWorker(MakeTask(Server.Url("/ok"), 2), QStringLiteral("Мой агент"));
+    ASSERT_TRUE(WaitFinished(2));
+    const auto requests = Server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].Header("User-Agent"), TPageWorker::DefaultUserAgent().toStdString());
+    EXPECT_EQ(requests[1].Header("User-Agent"), QStringLiteral("Мой агент").toStdString());
+}
+
+TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
+{
+    Server.Stall("/stall");
+    TPageWorkerOptions quick;
+    quick.StallSeconds = 1;
+
+    const struct {
+        const char* Name;
+        std::string Url;
+        CURLcode Code;
+    } cases[] = {
+        {"unreachable port", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", CURLE_COULDNT_CONNECT},
+        {"stalled response", Server.Url("/stall"), CURLE_OPERATION_TIMEDOUT},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Sink.Logs.clear();
+        Sink.Finished.clear();
+        UsePool(1500);
+        const auto started = std::chrono::steady_clock::now();
+        TURLTaskInfo& task = RunOne(c.Url, nullptr, nullptr, quick);
+        const auto elapsed = std::chrono::steady_clock::now() - started;
+        EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
+        EXPECT_EQ(task.TaskResults->ErrorText(), QStringLiteral("SEND ERROR"));
+        EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
+                                       + QString::fromUtf8(curl_easy_strerror(c.Code))))
+            << Sink.Logs.join('\n').toStdString();
+        EXPECT_LT(elapsed, std::chrono::seconds(5));
+    }
+}
+
+TEST_F(WorkerTest, OversizedBodyIsASendError)
+{
+    TPageWorkerOptions small;
+    small.MaxBodyBytes = 512 * 1024;
+    Server.Stream("/huge", 8 * small.MaxBodyBytes, true);
+    TURLTaskInfo& task = RunOne(Server.Url("/huge"), Rules({QStringLiteral("x+")}), nullptr, small);
+    EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
+    EXPECT_EQ(task.TaskResults->RulesResult.Count(), 0);
+    EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
+                                   + BodyTooLargeMessage(small.MaxBodyBytes)))
+        << Sink.Logs.join('\n').toStdString();
+}
+
+TEST_F(WorkerTest, FailureOutsideTheTransferStillEndsTheTask)
+{
+    // No pool: the worker cannot pace its request.
+    State.TaskPool = nullptr;
+    TURLTaskInfo& task = RunOne(Server.Url("/ok"));
+    EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
+    EXPECT_EQ(Server.RequestCount(), 0u);
+    EXPECT_EQ(Sink.Logs.size(), 2);
+    EXPECT_TRUE(Sink.Logs.last().startsWith(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")));
+    EXPECT_EQ(Sink.Order, (std::vector<int>{WM_LOG_LINE, WM_LOG_LINE, WM_TASK_FINISHED, WM_NEXT_TASK}));
+}
+
+TEST_F(WorkerTest, CountIsLeftToTheControllerWhenAsked)
+{
+    Server.Respond("/ok", 200, kPage);
+    TPageWorkerOptions options;
+    options.LowerCountAtEnd = false;
+    StartWorker(MakeTask(Server.Url("/ok"), 7), {}, nullptr, options);
+    ASSERT_TRUE(WaitFinished(1));
+    EXPECT_EQ(State.ActiveThreadCount.load(), 1);
+    EXPECT_EQ(Sink.Finished[0]->Num, 7);
+    EXPECT_TRUE(Workers[0]->Finished());
+    State.ActiveThreadCount = 0;
+}
