@@ -235,6 +235,9 @@ TEST(XQueryEvaluate, ErrorsAreReportedByKind)
     for (const auto& c : cases) {
         const Outcome run = Eval(page, c.query);
         EXPECT_EQ(run.status, c.status) << c.query << ": " << run.error;
+        if (c.status == Status::CompileError) {
+            EXPECT_EQ(run.error.rfind(c.code, 0), 0u) << run.error;  // the code comes first
+        }
         EXPECT_NE(run.error.find(c.code), std::string::npos) << c.query << ": " << run.error;
         EXPECT_TRUE(run.items.empty());
     }
@@ -296,6 +299,32 @@ TEST_F(XQueryTimeLimit, EndlessQueryIsStopped)
     const Outcome next = Eval(page, "count(//li)");
     ASSERT_EQ(next.status, Status::Ok) << next.error;
     EXPECT_EQ(Texts(next), Strings{"3"});
+}
+
+TEST_F(XQueryTimeLimit, PageThatCannotBeBuiltInTimeIsNotRetried)
+{
+    std::string html = "<ul>";
+    for (int i = 0; i < 3000; ++i) html += "<li>item</li>";
+    const Page page = ParsePage(html + "</ul>");
+    ASSERT_EQ(Eval(page, "1").status, Status::Ok);  // the engine exists before timing
+    SetEvaluationTimeLimit(std::chrono::milliseconds(1));
+    const Page fresh{ParseHtmlDocument(html + "</ul>"), page.generation + 1};
+    const Outcome first = Eval(fresh, "count(//li)");
+    ASSERT_EQ(first.status, Status::EvaluationError) << first.error;
+    EXPECT_NE(first.error.find("stopped"), std::string::npos) << first.error;
+
+    // Even with time to spare, the same page fails at once with the same error...
+    SetEvaluationTimeLimit(kDefaultEvaluationLimit);
+    const int builds = PageBuildCount();
+    const Outcome again = Eval(fresh, "count(//li)");
+    EXPECT_EQ(again.status, Status::EvaluationError);
+    EXPECT_EQ(again.error, first.error);
+    EXPECT_EQ(PageBuildCount(), builds);
+    // ...while a new generation of it is built.
+    const Page rebuilt{ParseHtmlDocument(html + "</ul>"), fresh.generation + 1};
+    const Outcome counted = Eval(rebuilt, "count(//li)");
+    ASSERT_EQ(counted.status, Status::Ok) << counted.error;
+    EXPECT_EQ(Texts(counted), Strings{"3000"});
 }
 
 TEST_F(XQueryTimeLimit, StoppingAnywhereLeavesTheEngineSound)

@@ -103,6 +103,7 @@ ScriptHost::~ScriptHost()
 {
     // The engine's values go before the engine itself.
     page_ = QJSValue();
+    pageFailure_ = ScriptCall();
     buildDocument_ = evaluate_ = check_ = QJSValue();
     watchdog_.reset();
     engine_.reset();
@@ -164,23 +165,25 @@ ScriptCall ScriptHost::Call(const QJSValue& function, const QJSValueList& args, 
 
 ScriptCall ScriptHost::Page(xmlDoc* doc, std::uint64_t generation)
 {
-    if (doc == pageDoc_ && generation == pageGeneration_ && !page_.isUndefined()) {
+    if (doc == pageDoc_ && generation == pageGeneration_) {
+        if (pageFailed_) return pageFailure_;
         ScriptCall reused;
         reused.ok = true;
         reused.value = page_;
         return reused;
     }
     // Drop the previous page first so that its nodes can be collected.
-    pageDoc_ = nullptr;
     page_ = QJSValue();
     elements_.clear();
+    pageDoc_ = doc;
+    pageGeneration_ = generation;
 
     DomStream stream = WriteDomStream(doc);
     ScriptCall built = Call(buildDocument_, {QJSValue(QString::fromUtf8(stream.json))}, EvaluationTimeLimit());
+    pageFailed_ = !built.ok;
+    pageFailure_ = pageFailed_ ? built : ScriptCall();
     if (!built.ok) return built;
     gDocumentBuilds.fetch_add(1);
-    pageDoc_ = doc;
-    pageGeneration_ = generation;
     page_ = built.value;
     elements_ = std::move(stream.elements);
     return built;

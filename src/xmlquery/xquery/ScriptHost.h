@@ -34,7 +34,8 @@ public:
     ScriptHost& operator=(const ScriptHost&) = delete;
 
     // The page's DOM, built on the first call for (doc, generation) and reused
-    // while they stay the same. Failure leaves no page.
+    // while they stay the same. A page that failed to build (too large for the
+    // time limit, say) is not tried again for the same (doc, generation).
     ScriptCall Page(xmlDoc* doc, std::uint64_t generation);
     // The document node of the element the DOM numbered so (null when unknown).
     xmlNode* Element(double index) const;
@@ -56,6 +57,8 @@ private:
 
     xmlDoc* pageDoc_ = nullptr;
     std::uint64_t pageGeneration_ = 0;
+    bool pageFailed_ = false;  // the build failed: later queries of the page fail at once
+    ScriptCall pageFailure_;
     QJSValue page_;
     std::vector<xmlNode*> elements_;
 };

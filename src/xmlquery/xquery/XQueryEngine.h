@@ -22,7 +22,10 @@ struct ResultItem {
 enum class Status { Ok, CompileError, EvaluationError, InternalError };
 
 // Evaluates the query over the document. The page's DOM is built once per
-// (doc, generation) on this thread and reused for later queries of the same page.
+// (doc, generation) on this thread and reused for later queries of the same page,
+// so the generation must change whenever a document is replaced or changed
+// (even one allocated at the same address). A query that runs longer than the
+// time limit is stopped and reported as an evaluation error.
 Status Evaluate(xmlDoc* doc, std::uint64_t generation, const std::string& queryUtf8,
                 Language language, std::vector<ResultItem>& out, std::string* error = nullptr);
 
