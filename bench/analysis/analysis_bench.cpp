@@ -1,0 +1,172 @@
+// Pages per second of rule groups applied through page analysis, on one and two
+// threads, over the HTML pages of the Python documentation; then the same five
+// XPath queries in Python (lxml.html, html5_parser + lxml) for comparison.
+//
+//   tm_analysis_bench [corpus folder] [--xquery-pages N] [--no-python]
+//
+// The corpus is Debian's python3.11-doc (apt-get install python3.11-doc).
+#include "analysis/PageAnalysis.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Rule {
+    TScrapQueryType type;
+    const char* query;
+    const char* attribute = "";
+};
+
+struct Group {
+    const char* name;
+    std::vector<Rule> rules;
+    std::size_t maxPages;  // 0: every page
+};
+
+struct Outcome {
+    double seconds = 0;
+    double cpuSeconds = 0;  // the whole process: other helpers' load does not count
+    std::size_t pages = 0;
+    long long values = 0;
+    int failures = 0;
+};
+
+double ProcessCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+double PeakRssMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+Outcome RunGroup(const Group& group, const std::vector<QByteArray>& pages, int threadCount)
+{
+    const std::size_t count = group.maxPages ? std::min(group.maxPages, pages.size()) : pages.size();
+    std::vector<std::unique_ptr<TScrapRule>> rules;
+    for (const Rule& r : group.rules) {
+        auto rule = std::make_unique<TScrapRule>();
+        rule->QueryType = r.type;
+        rule->Query = QString::fromUtf8(r.query);
+        rule->Attribute = QString::fromUtf8(r.attribute);
+        rule->ExtractType = etTextContent;
+        rules.push_back(std::move(rule));
+    }
+    std::atomic<std::size_t> next{0};
+    std::atomic<long long> values{0};
+    std::atomic<int> failures{0};
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = ProcessCpuSeconds();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+                for (const auto& rule : rules) {
+                    std::unique_ptr<TSRStringList> list;
+                    if (!ApplyScrapRule(pages[i], *rule, list, false)) ++failures;
+                    else if (list) values += list->Count();
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    Outcome outcome;
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outcome.cpuSeconds = ProcessCpuSeconds() - cpuStart;
+    outcome.pages = count;
+    outcome.values = values;
+    outcome.failures = failures;
+    return outcome;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString corpus = "/usr/share/doc/python3.11/html";
+    std::size_t xqueryPages = 60;
+    bool python = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--xquery-pages" && i + 1 < argc) xqueryPages = std::strtoul(argv[++i], nullptr, 10);
+        else if (arg == "--no-python") python = false;
+        else corpus = QString::fromLocal8Bit(argv[i]);
+    }
+
+    std::vector<QByteArray> pages;
+    qint64 bytes = 0;
+    QStringList files;
+    for (QDirIterator it(corpus, {"*.html"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        files << it.next();
+    files.sort();
+    for (const QString& path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        pages.push_back(file.readAll());
+        bytes += pages.back().size();
+    }
+    if (pages.empty()) {
+        std::fprintf(stderr, "No HTML pages under %s. Install the corpus with: apt-get install python3.11-doc\n",
+                     qPrintable(corpus));
+        return 2;
+    }
+    std::printf("corpus: %zu pages, %.1f MB (%s)\n", pages.size(), bytes / 1048576.0, qPrintable(corpus));
+    std::printf("peak RSS with the corpus loaded: %.0f MB\n\n", PeakRssMb());
+
+    const std::vector<Group> groups = {
+        {"XPath x5", {{qtXPath, "//title"}, {qtXPath, "//a/@href"}, {qtXPath, "//h1|//h2"},
+                      {qtXPath, "//div[@class='body']//p"}, {qtXPath, "count(//a)"}}, 0},
+        {"CSS x5", {{qtCssPath, "title"}, {qtCssPath, "a", "href"}, {qtCssPath, "h1, h2"},
+                    {qtCssPath, "div.body p"}, {qtCssPath, "ul > li:nth-child(2n+1) > a.reference"}}, 0},
+        {"Template x2", {{qtTemplate, "<h1>{.}</h1>"},
+                         {qtTemplate, "<a class=\"reference internal\">{.}</a>"}}, 0},
+        {"XQuery x1", {{qtXQuery, "for $a in /descendant::a[@href] return string($a/@href)"}}, xqueryPages},
+    };
+
+    // Wall-clock rates depend on what else the machine runs; pages per CPU second
+    // (one thread) is the steadier figure for comparing builds.
+    std::printf("%-12s %6s %11s %12s %9s %10s %9s %8s\n", "rules", "pages", "1 thread/s", "2 threads/s",
+                "speed-up", "pages/cpu-s", "values", "peak MB");
+    for (const Group& group : groups) {
+        // A first pass warms caches and creates the per-thread engines.
+        RunGroup(Group{group.name, group.rules, std::min<std::size_t>(group.maxPages ? 4 : 20, pages.size())},
+                 pages, 2);
+        const Outcome one = RunGroup(group, pages, 1);
+        const Outcome two = RunGroup(group, pages, 2);
+        std::printf("%-12s %6zu %11.1f %12.1f %8.2fx %11.1f %9lld %8.0f%s\n", group.name, one.pages,
+                    one.pages / one.seconds, two.pages / two.seconds, one.seconds / two.seconds,
+                    one.pages / one.cpuSeconds, one.values, PeakRssMb(),
+                    (one.failures || two.failures) ? "  (rules failed!)" : "");
+        std::fflush(stdout);
+    }
+
+    if (python) {
+        std::printf("\nThe same five XPath queries in Python:\n");
+        std::fflush(stdout);
+        const std::string command = std::string("/usr/bin/python3 ") + TM_BENCH_PYTHON_SCRIPT + " '" +
+                                    corpus.toStdString() + "'";
+        if (std::system(command.c_str()) != 0) std::printf("(the Python comparison did not run)\n");
+    }
+    return 0;
+}
