@@ -30,6 +30,24 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
+// Syntax errors list every token the parser would have accepted: hundreds of
+// characters that bury the position. The explanation (the first line) keeps
+// its start; the query excerpt with its caret stays whole.
+std::string ShortenFirstLine(std::string_view text)
+{
+    constexpr std::size_t kMaxLine = 160;
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    if (line.size() <= kMaxLine) return std::string(text);
+    const std::size_t comma = line.rfind(',', kMaxLine);
+    std::size_t cut = comma == std::string_view::npos || comma == 0 ? kMaxLine : comma;
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;  // whole characters only
+    std::string result(line.substr(0, cut));
+    result += cut == comma ? ",..." : "...";
+    if (end != std::string_view::npos) result.append(text.substr(end));
+    return result;
+}
+
 }  // namespace
 
 std::string FindErrorCode(std::string_view message)
@@ -47,7 +65,7 @@ std::string TidyErrorMessage(std::string_view message)
 {
     message = Trim(message);
     const std::size_t at = FindCodePosition(message);
-    if (at == std::string_view::npos || at == 0) return std::string(message);
+    if (at == std::string_view::npos || at == 0) return ShortenFirstLine(message);
     // Syntax errors arrive as "<excerpt with a caret line>\n\nError: XPST0003: ...":
     // put the explanation first and keep the excerpt after it.
     std::string_view before = Trim(message.substr(0, at));
@@ -58,7 +76,7 @@ std::string TidyErrorMessage(std::string_view message)
         tidy += "\n";
         tidy += before;
     }
-    return tidy;
+    return ShortenFirstLine(tidy);
 }
 
 }  // namespace xq::xquery
