@@ -11,13 +11,14 @@ set(tm_xq_npm_stamp ${tm_xq_js_build}/npm-ci.stamp)
 set(tm_xq_bundle ${tm_xq_js_build}/xquery-bundle.js)
 
 # node_modules stays in the build folder; the stamp reruns npm only when the
-# package files change.
+# package files change. Packages already in npm's cache are not fetched again,
+# so a rebuild works offline.
 add_custom_command(
   OUTPUT ${tm_xq_npm_stamp}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${tm_xq_js_build}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           ${tm_xq_js_source}/package.json ${tm_xq_js_source}/package-lock.json ${tm_xq_js_build}
-  COMMAND ${TM_NPM_EXECUTABLE} ci --ignore-scripts --no-audit --no-fund --loglevel=error
+  COMMAND ${TM_NPM_EXECUTABLE} ci --prefer-offline --ignore-scripts --no-audit --no-fund --loglevel=error
   COMMAND ${CMAKE_COMMAND} -E touch ${tm_xq_npm_stamp}
   WORKING_DIRECTORY ${tm_xq_js_build}
   DEPENDS ${tm_xq_js_source}/package.json ${tm_xq_js_source}/package-lock.json
