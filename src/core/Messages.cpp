@@ -2,22 +2,46 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <shared_mutex>
+#include <QPointer>
+#include <mutex>
 
 namespace {
 
-// Posters hold the lock shared while they queue an event; changing the receiver
-// holds it exclusively, so a receiver can never be cleared (and then destroyed)
-// in the middle of a post.
-std::shared_mutex ReceiverLock;
+// Posters hold the lock while they queue an event, and changing the receiver
+// holds it too, so a receiver can never be cleared (and then destroyed) in the
+// middle of a post. Qt's own queue lock already serialises posts, so holding
+// this one costs nothing more.
+std::mutex PostLock;
 QObject* Receiver = nullptr;
+
+// Qt's event queue is guarded by a lock that thread checkers cannot see, so to
+// them a payload built on a worker and read on the main thread looks unordered.
+// Taking the posters' lock before each event of the receiver is handled makes
+// the order that the queue already guarantees visible (one uncontended lock).
+class TPostOrderFilter : public QObject {
+protected:
+    bool eventFilter(QObject* aWatched, QEvent* aEvent) override
+    {
+        {
+            const std::lock_guard lock(PostLock);  // before the event is read at all
+        }
+        return QObject::eventFilter(aWatched, aEvent);
+    }
+};
 
 // Only touched on the main thread (SetMessageReceiver and the destroyed signal).
 QMetaObject::Connection ReceiverDestroyedConnection;
+QPointer<QObject> FilteredReceiver;
+
+QObject& PostOrderFilter()
+{
+    static TPostOrderFilter filter;
+    return filter;
+}
 
 void ClearIfCurrent(QObject* aDying)
 {
-    const std::unique_lock lock(ReceiverLock);
+    const std::lock_guard lock(PostLock);
     if (Receiver == aDying)
         Receiver = nullptr;
 }
@@ -25,7 +49,7 @@ void ClearIfCurrent(QObject* aDying)
 // Hands the event to Qt's queue, or frees it (with its payload) when nobody listens.
 void Post(std::unique_ptr<QEvent> aEvent)
 {
-    const std::shared_lock lock(ReceiverLock);
+    const std::lock_guard lock(PostLock);
     if (Receiver)
         QCoreApplication::postEvent(Receiver, aEvent.release());
 }
@@ -56,18 +80,23 @@ TPlainMessageEvent::TPlainMessageEvent(int aCode, void* aParam)
 void SetMessageReceiver(QObject* aReceiver)
 {
     QObject::disconnect(ReceiverDestroyedConnection);
+    if (FilteredReceiver)
+        FilteredReceiver->removeEventFilter(&PostOrderFilter());
     {
-        const std::unique_lock lock(ReceiverLock);
+        const std::lock_guard lock(PostLock);
         Receiver = aReceiver;
     }
-    if (aReceiver)
+    FilteredReceiver = aReceiver;
+    if (aReceiver) {
+        aReceiver->installEventFilter(&PostOrderFilter());
         ReceiverDestroyedConnection = QObject::connect(aReceiver, &QObject::destroyed,
             [aReceiver] { ClearIfCurrent(aReceiver); });
+    }
 }
 
 QObject* MessageReceiver()
 {
-    const std::shared_lock lock(ReceiverLock);
+    const std::lock_guard lock(PostLock);
     return Receiver;
 }
 
