@@ -56,6 +56,8 @@ public:
 // a post either lands in the queue before the receiver goes (Qt then frees the
 // undelivered event with it) or finds no receiver and frees its payload. As a
 // safety net a receiver that is destroyed while still set clears itself.
+// The receiver gets a small event filter for as long as it is set (it makes the
+// queue's ordering visible to thread checkers).
 void SetMessageReceiver(QObject* aReceiver);
 QObject* MessageReceiver();
 
