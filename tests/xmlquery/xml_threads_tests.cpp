@@ -33,12 +33,13 @@ std::string Evaluate(const std::string& html, const char* query, int code, const
 TEST(QueryThreads, ConcurrentEvaluationsOnDifferentPages)
 {
     const bool cssReady = p1xqIsQueryValid("td > a", P1XQ_VALID_CSS) & 0xFF;
+    const bool templatesReady = p1xqIsTemplateValid("<a href=\"/0/6\">{.}</a>") & 0xFF;
     constexpr int kThreads = 4;
     constexpr int kPages = 12;
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t, cssReady, &failures] {
+        threads.emplace_back([t, cssReady, templatesReady, &failures] {
             for (int p = 0; p < kPages; ++p) {
                 const std::string html = PageOf(t, p);
                 const std::string title = "[\"t" + std::to_string(t) + "-" + std::to_string(p) + "\"]";
@@ -50,6 +51,17 @@ TEST(QueryThreads, ConcurrentEvaluationsOnDifferentPages)
                 if (Evaluate(html, "//a[", P1XQ_QUERY_XPATH, "", &status) != "" || status == 0) ++failures;
                 if (cssReady && Evaluate(html, "tr:nth-child(2) > td > a", P1XQ_QUERY_CSS, "", &status) != "[\"r1\"]")
                     ++failures;
+                if (templatesReady) {
+                    const std::string tmpl = "<a href=\"/" + std::to_string(t) + "/6\">{.}</a>";
+                    const char* result = nullptr;
+                    void* handle = nullptr;
+                    if (p1xqProcessTemplate(html.c_str(), tmpl.c_str(), 3, 8, 0, &result, &handle) != 0) {
+                        ++failures;
+                    } else {
+                        if (std::string(result) != "[\"r6\"]") ++failures;
+                        p1xqFreeResult(handle);
+                    }
+                }
             }
         });
     }
