@@ -1,9 +1,9 @@
 #include "xmlquery/xquery/ScriptHost.h"
 
 #include "xmlquery/xquery/DomStream.h"
+#include "xmlquery/xquery/EngineCounters.h"
 #include "xmlquery/xquery/EvaluationLimits.h"
 #include "xmlquery/xquery/InterruptWatchdog.h"
-#include "xmlquery/xquery/EngineCounters.h"
 
 #include <QFile>
 #include <QJSEngine>
