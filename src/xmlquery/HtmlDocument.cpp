@@ -7,6 +7,7 @@
 
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
+#include <libxml/xpath.h>
 
 #include <atomic>
 #include <climits>
@@ -74,6 +75,8 @@ CachedPage PageForThread(std::string_view html)
         page.doc.reset();
         page.text.assign(html.data(), html.size());
         page.doc = ParseHtmlDocument(html);
+        // Numbers the elements so that XPath sorts node-sets without walking the tree.
+        if (page.doc) xmlXPathOrderDocElems(page.doc.get());
         page.generation = nextGeneration.fetch_add(1, std::memory_order_relaxed);
         page.valid = page.doc != nullptr;
     }
