@@ -22,6 +22,7 @@ class TMessageSink : public QObject {
 public:
     std::vector<int> Order;  // message codes in arrival order
     QStringList Logs;
+    std::vector<TDateTime> LogTimes;  // when each line was posted
     std::vector<std::unique_ptr<TURLTaskInfo>> Finished;
     int NextTasks = 0;
 
@@ -31,6 +32,7 @@ public:
         if (code == WM_LOG_LINE) {
             Order.push_back(code);
             Logs << static_cast<TLogLineEvent*>(e)->Msg->MsgText;
+            LogTimes.push_back(static_cast<TLogLineEvent*>(e)->Msg->MsgTime);
             return true;
         }
         if (code == WM_TASK_FINISHED) {
