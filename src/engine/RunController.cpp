@@ -127,11 +127,12 @@ bool TRunController::Run(TRunMode aMode)
     FRunning = true;
     FTaskCount = taskCount;
     FProgress = 0;
-    StartWorker(std::move(first), settings, FCurrentUserAgent);
 
+    // The window shows the run before the first worker can report anything.
     FView.RunStateChanged(true);
     FView.SetProgress(FProgress, FTaskCount);
     FView.AddToLog(Tr("Проверка запущена"), FClock.Now());
+    StartWorker(std::move(first), settings, FCurrentUserAgent);
     return true;
 }
 
