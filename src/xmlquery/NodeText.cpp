@@ -29,8 +29,9 @@ bool IsVoidElement(std::string_view name)
 bool IsRawTextParent(const xmlNode* parent)
 {
     if (!parent || parent->type != XML_ELEMENT_NODE) return false;
-    static constexpr std::array<std::string_view, 8> kRaw = {
-        "style", "script", "xmp", "iframe", "noembed", "noframes", "plaintext", "noscript"};
+    // Not noscript: the tree is built with scripting off, so its content is markup.
+    static constexpr std::array<std::string_view, 7> kRaw = {
+        "style", "script", "xmp", "iframe", "noembed", "noframes", "plaintext"};
     const std::string_view name = Name(parent);
     return std::find(kRaw.begin(), kRaw.end(), name) != kRaw.end();
 }
