@@ -205,7 +205,7 @@ TEST(NodeText, SerialisesLikeABrowser)
         {"<div><script>a<b&&c</script><style>p>a{}</style></div>",
          "<div><script>a<b&&c</script><style>p>a{}</style></div>"},
         {"<div><!--c--><p>t</p></div>", "<div><!--c--><p>t</p></div>"},
-        {"<noscript>a &lt; <b>b</b></noscript>", "<noscript>a &lt; <b>b</b></noscript>"},
+        {"<div><noscript>a &lt; <b>b</b></noscript></div>", "<div><noscript>a &lt; <b>b</b></noscript></div>"},
         {"<textarea>a &lt; b</textarea><pre>x</pre>", "<textarea>a &lt; b</textarea><pre>x</pre>"},
         {"<svg viewBox='0 0 2 2'><circle/><a xlink:href='#u'></a></svg>",
          "<svg viewBox=\"0 0 2 2\"><circle></circle><a xlink:href=\"#u\"></a></svg>"},
