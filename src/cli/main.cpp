@@ -2,6 +2,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/QueryCommand.h"
+#include "cli/check/CheckCommand.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,6 +14,7 @@ namespace {
 // One line per command.
 const TCliCommand kCommands[] = {
     {"query", "apply one extraction rule to one page and print its values", RunQueryCommand},
+    {"check", "fetch a list of URLs, apply a rule set to every page, write a CSV report", RunCheckCommand},
 };
 
 }  // namespace

@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <cstdio>
 
 namespace {
 
@@ -182,21 +181,20 @@ bool AnyFailedURL(const TURLTaskInfoList& aList)
     return false;
 }
 
-bool WriteReport(const TResultsTable& aTable, const QString& aOutFile)
+bool WriteReport(const TResultsTable& aTable, const QString& aOutFile, QIODevice& aOut)
 {
     const TCodePage codePage = TCodePage::SystemDefault();
     if (!aOutFile.isEmpty())
         return WriteCsvReport(aOutFile, aTable, codePage);
     const QByteArray bytes = CsvReportBytes(aTable, codePage);
-    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()) &&
-           std::fflush(stdout) == 0;
+    return aOut.write(bytes) == bytes.size();
 }
 
-int RunChecked(const TCheckOptions& aOptions)
+int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 {
     InitTranslation(BesideExecutable("locale"));
     SetTranslationLanguage(LanguageOfEnvironment());
-    TConsoleOutput out(stderr, aOptions.Verbose, IsTerminal(stderr));
+    TConsoleOutput out(aIo.Err, aOptions.Verbose, IsTerminalStderr(aIo.Err));
 
     RequireReadableFile(aOptions.UrlsFile, "URL file");
     const QString rulesFile =
@@ -228,10 +226,12 @@ int RunChecked(const TCheckOptions& aOptions)
     if (controller.IsRunning())
         view.Loop.exec();
     controller.WaitForWorkers();
+    // the duration line is posted at the very end of the run
+    QCoreApplication::sendPostedEvents(controller.Receiver());
 
     if (interrupt.Received())
         return ceCancelled;
-    if (!WriteReport(table, aOptions.OutFile)) {
+    if (!WriteReport(table, aOptions.OutFile, aIo.Out)) {
         out.Message(Tr("Невозможно создать файл экспорта!") + QStringLiteral(" ") + aOptions.OutFile);
         return ceBadInput;
     }
@@ -240,23 +240,22 @@ int RunChecked(const TCheckOptions& aOptions)
 
 }  // namespace
 
-int RunCheckCommand(const QStringList& aArgs)
+int RunCheckCommand(const QStringList& aArgs, TCliIo& aIo)
 {
     TCheckOptions options;
     QString error;
     if (!ParseCheckOptions(aArgs, options, error)) {
-        std::fprintf(stderr, "tollmarsh-cli check: %s\nTry 'tollmarsh-cli check --help'.\n",
-                     error.toUtf8().constData());
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1\nTry 'tollmarsh-cli check --help'.").arg(error));
         return ceBadInput;
     }
     if (options.Help) {
-        std::fputs(CheckUsageText().toUtf8().constData(), stdout);
+        WriteText(aIo.Out, CheckUsageText());
         return ceCompleted;
     }
     try {
-        return RunChecked(options);
+        return RunChecked(options, aIo);
     } catch (const TBadInput& bad) {
-        std::fprintf(stderr, "tollmarsh-cli check: %s\n", bad.Text.toUtf8().constData());
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1").arg(bad.Text));
         return ceBadInput;
     }
 }

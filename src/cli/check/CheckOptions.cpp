@@ -2,8 +2,7 @@
 
 #include "ui/model/OptionTables.h"
 
-#include <functional>
-#include <map>
+#include "cli/CliArgs.h"
 
 namespace {
 
@@ -38,77 +37,69 @@ bool ResolveUserAgent(const QString& aValue, QString& aUserAgent, QString& aErro
     return true;
 }
 
+const std::vector<TCliOption>& CheckOptionTable()
+{
+    static const std::vector<TCliOption> options = {
+        {"urls", "FILE", "URLs to check: a text file with one URL per line, or a sitemap\n"
+                         "(told apart by content); at most 5000 are read"},
+        {"rules", "FILE", "rule-set file (default: Tollmarsh.json beside the program)"},
+        {"set", "NAME", "rule set to use (default: the first set of the file)"},
+        {"threads", "N", "worker threads, 1 to 10 (default 5)"},
+        {"delay", "MS", "milliseconds between request starts, 1500 to 10000 (default 1500)"},
+        {"user-agent", "ROW|TEXT", "User-Agent: a row of the table below, or the text itself\n(default row 0)"},
+        {"proxies", "FILE", "proxy list file (default: proxies.json beside the program)"},
+        {"use-proxies", nullptr, "send each page's request through a random proxy of the list"},
+        {"unique", nullptr, "keep each value once per rule and page (default)"},
+        {"all", nullptr, "keep every value found"},
+        {"hide-empty", nullptr, "leave out the URLs whose page loaded but gave no value"},
+        {"out", "FILE", "write the report to FILE (default: standard output)"},
+        {"verbose", nullptr, "print the run's log lines on standard error"},
+    };
+    return options;
+}
+
 }  // namespace
 
 bool ParseCheckOptions(const QStringList& aArgs, TCheckOptions& aOptions, QString& aError)
 {
-    aOptions.UserAgent = QString::fromUtf8(UserAgentRow(0).userAgent);
-
-    using Setter = std::function<bool(const QString&)>;
-    const std::map<QString, Setter> valued = {
-        {"--urls", [&](const QString& v) { aOptions.UrlsFile = v; return true; }},
-        {"--rules", [&](const QString& v) { aOptions.RulesFile = v; return true; }},
-        {"--set", [&](const QString& v) { aOptions.SetName = v; return true; }},
-        {"--proxies", [&](const QString& v) { aOptions.ProxiesFile = v; return true; }},
-        {"--out", [&](const QString& v) { aOptions.OutFile = v; return true; }},
-        {"--threads",
-         [&](const QString& v) {
-             if (ParseWholeNumber(v, MinThreads, MaxThreads, aOptions.Threads))
-                 return true;
-             aError = QStringLiteral("--threads must be a whole number from %1 to %2, not \"%3\"")
-                          .arg(MinThreads).arg(MaxThreads).arg(v);
-             return false;
-         }},
-        {"--delay",
-         [&](const QString& v) {
-             if (ParseWholeNumber(v, MinDelay, MaxDelay, aOptions.Delay))
-                 return true;
-             aError = QStringLiteral("--delay must be a whole number of milliseconds from %1 to %2, not \"%3\"")
-                          .arg(MinDelay).arg(MaxDelay).arg(v);
-             return false;
-         }},
-        {"--user-agent", [&](const QString& v) { return ResolveUserAgent(v, aOptions.UserAgent, aError); }},
-    };
-    const std::map<QString, bool*> flags = {
-        {"--use-proxies", &aOptions.UseProxies}, {"--hide-empty", &aOptions.HideEmpty},
-        {"--verbose", &aOptions.Verbose},        {"--help", &aOptions.Help},
-        {"-h", &aOptions.Help},
-    };
-
-    for (int i = 0; i < aArgs.size(); ++i) {
-        QString name = aArgs[i];
-        QString value;
-        bool hasValue = false;
-        if (name.startsWith("--") && name.contains('=')) {
-            value = name.mid(name.indexOf('=') + 1);
-            name = name.left(name.indexOf('='));
-            hasValue = true;
-        }
-        if (name == "--unique" || name == "--all") {
-            aOptions.Unique = name == "--unique";
-            continue;
-        }
-        if (auto flag = flags.find(name); flag != flags.end() && !hasValue) {
-            *flag->second = true;
-            continue;
-        }
-        auto setter = valued.find(name);
-        if (setter == valued.end()) {
-            aError = QStringLiteral("unknown option \"%1\"").arg(aArgs[i]);
-            return false;
-        }
-        if (!hasValue) {
-            if (i + 1 >= aArgs.size()) {
-                aError = QStringLiteral("%1 needs a value").arg(name);
-                return false;
-            }
-            value = aArgs[++i];
-        }
-        if (!setter->second(value))
-            return false;
+    const TCliArgs args(aArgs, CheckOptionTable());
+    if (!args.Ok()) {
+        aError = args.Error();
+        return false;
     }
+    aOptions.Help = args.HelpRequested();
     if (aOptions.Help)
         return true;
+
+    aOptions.UrlsFile = args.Value("urls");
+    aOptions.RulesFile = args.Value("rules");
+    aOptions.SetName = args.Value("set");
+    aOptions.ProxiesFile = args.Value("proxies");
+    aOptions.OutFile = args.Value("out");
+    aOptions.UseProxies = args.Has("use-proxies");
+    aOptions.HideEmpty = args.Has("hide-empty");
+    aOptions.Verbose = args.Has("verbose");
+    if (args.Has("unique") && args.Has("all")) {
+        aError = QStringLiteral("--unique and --all exclude each other");
+        return false;
+    }
+    aOptions.Unique = !args.Has("all");
+
+    if (args.Has("threads")
+        && !ParseWholeNumber(args.Value("threads"), MinThreads, MaxThreads, aOptions.Threads)) {
+        aError = QStringLiteral("--threads must be a whole number from %1 to %2, not \"%3\"")
+                     .arg(MinThreads).arg(MaxThreads).arg(args.Value("threads"));
+        return false;
+    }
+    if (args.Has("delay")
+        && !ParseWholeNumber(args.Value("delay"), MinDelay, MaxDelay, aOptions.Delay)) {
+        aError = QStringLiteral("--delay must be a whole number of milliseconds from %1 to %2, not \"%3\"")
+                     .arg(MinDelay).arg(MaxDelay).arg(args.Value("delay"));
+        return false;
+    }
+    aOptions.UserAgent = QString::fromUtf8(UserAgentRow(0).userAgent);
+    if (args.Has("user-agent") && !ResolveUserAgent(args.Value("user-agent"), aOptions.UserAgent, aError))
+        return false;
     if (aOptions.UrlsFile.isEmpty()) {
         aError = QStringLiteral("--urls FILE is required");
         return false;
@@ -120,36 +111,15 @@ QString CheckUsageText()
 {
     QString rows;
     for (int row = 0; row < CustomUserAgentRow; ++row)
-        rows += QStringLiteral("                         %1  %2\n")
-                    .arg(row, 2)
-                    .arg(QString::fromUtf8(UserAgentRow(row).displayName));
-    return QStringLiteral(
-               "Usage: tollmarsh-cli check --urls FILE [options]\n"
-               "\n"
-               "Fetches every URL of FILE, applies the rules of a rule set to every page that\n"
-               "answers 200 and writes the results as a CSV report.\n"
-               "\n"
-               "  --urls FILE            URLs to check: a text file with one URL per line, or a\n"
-               "                         sitemap (told apart by content). At most 5000 are read.\n"
-               "  --rules FILE           rule-set file (default: Tollmarsh.json beside the program)\n"
-               "  --set NAME             rule set to use (default: the first set of the file)\n"
-               "  --threads N            worker threads, 1 to 10 (default 5)\n"
-               "  --delay MS             milliseconds between request starts, 1500 to 10000\n"
-               "                         (default 1500)\n"
-               "  --user-agent ROW|TEXT  User-Agent: a row of the table below, or the text itself\n"
-               "                         (default row 0)\n")
-           + rows
-           + QStringLiteral(
-               "  --proxies FILE         proxy list file (default: proxies.json beside the program)\n"
-               "  --use-proxies          send each page's request through a random proxy of the list\n"
-               "  --unique               keep each value once per rule and page (default)\n"
-               "  --all                  keep every value found\n"
-               "  --hide-empty           leave out of the report the URLs whose page loaded but gave\n"
-               "                         no value\n"
-               "  --out FILE             write the report to FILE (default: standard output)\n"
-               "  --verbose              print the run's log lines on standard error\n"
-               "  --help                 show this text\n"
-               "\n"
-               "Exit status: 0 the run completed, 1 it completed with failed URLs, 2 bad input,\n"
-               "130 cancelled with Ctrl+C.\n");
+        rows += QStringLiteral("  %1  %2\n").arg(row, 2).arg(QString::fromUtf8(UserAgentRow(row).displayName));
+    return QStringLiteral("Usage: tollmarsh-cli check --urls FILE [options]\n"
+                          "\n"
+                          "Fetches every URL of FILE, applies the rules of a rule set to every page that\n"
+                          "answers 200 and writes the results as a CSV report.\n"
+                          "\n"
+                          "Options:\n")
+           + TCliArgs::OptionsHelp(CheckOptionTable())
+           + QStringLiteral("\nUser-Agent rows:\n") + rows
+           + QStringLiteral("\nExit status: 0 the run completed, 1 it completed with failed URLs, 2 bad input,\n"
+                            "130 cancelled with Ctrl+C.\n");
 }

@@ -1,26 +1,26 @@
 #include "cli/check/ConsoleOutput.h"
 
+#include <QFile>
 #include <unistd.h>
 
 namespace {
 constexpr int kBarWidth = 40;
 }
 
-bool IsTerminal(std::FILE* aStream)
+bool IsTerminalStderr(const QIODevice& aDevice)
 {
-    return isatty(fileno(aStream)) == 1;
+    const auto* file = qobject_cast<const QFile*>(&aDevice);
+    return file && file->handle() == STDERR_FILENO && isatty(STDERR_FILENO) == 1;
 }
 
-TConsoleOutput::TConsoleOutput(std::FILE* aStream, bool bVerbose, bool bTerminal)
+TConsoleOutput::TConsoleOutput(QIODevice& aStream, bool bVerbose, bool bTerminal)
     : FStream(aStream), FVerbose(bVerbose), FTerminal(bTerminal)
 {
 }
 
 void TConsoleOutput::Write(const QString& aText)
 {
-    const QByteArray bytes = aText.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), FStream);
-    std::fflush(FStream);
+    FStream.write(aText.toUtf8());
 }
 
 void TConsoleOutput::Message(const QString& aText)

@@ -3,11 +3,11 @@
 // --verbose) and the progress, as a bar on a terminal or as plain lines otherwise.
 
 #include <QString>
-#include <cstdio>
+#include <QIODevice>
 
 class TConsoleOutput {
 public:
-    TConsoleOutput(std::FILE* aStream, bool bVerbose, bool bTerminal);
+    TConsoleOutput(QIODevice& aStream, bool bVerbose, bool bTerminal);
 
     void Message(const QString& aText);  // always shown
     void LogLine(const QString& aText);  // shown with --verbose
@@ -21,7 +21,7 @@ private:
     void DrawBar();
     void Write(const QString& aText);
 
-    std::FILE* FStream;
+    QIODevice& FStream;
     bool FVerbose;
     bool FTerminal;
     int FMaximum = 0;
@@ -29,4 +29,5 @@ private:
     bool FBarShown = false;
 };
 
-bool IsTerminal(std::FILE* aStream);
+// True when the device is the process's standard error and that is a terminal.
+bool IsTerminalStderr(const QIODevice& aDevice);

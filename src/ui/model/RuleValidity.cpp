@@ -1,0 +1,46 @@
+#include "ui/model/RuleValidity.h"
+
+#include "analysis/PageAnalysis.h"
+
+namespace {
+
+// Blanks and control characters (code 32 and below) from both ends.
+QString TrimControls(const QString& s)
+{
+    int begin = 0, end = int(s.size());
+    while (begin < end && s.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && s.at(end - 1).unicode() <= 32)
+        --end;
+    return s.mid(begin, end - begin);
+}
+
+}  // namespace
+
+QString RuleProblemSource(const TScrapRule& aRule)
+{
+    if (TrimControls(aRule.Query).isEmpty())
+        return QStringLiteral("Значение запроса пусто. Вы не сможете запустить проверку");
+    // the untrimmed query is what runs, so it is what is checked
+    const bool valid = aRule.QueryType == qtTemplate ? CheckTemplateValid(aRule.Query)
+                                                     : CheckQueryValid(aRule.Query, aRule.QueryType);
+    return valid ? QString() : QStringLiteral("Запрос некорректен. Вы не сможете запустить проверку");
+}
+
+int FirstInvalidRule(const TScrapRuleSet& aSet, QString* aProblem)
+{
+    for (int i = 0; i < aSet.Count(); ++i) {
+        const QString problem = RuleProblemSource(*aSet.Rule(i));
+        if (!problem.isEmpty()) {
+            if (aProblem)
+                *aProblem = problem;
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString RuleProblemDetail(const TScrapRule& aRule)
+{
+    return aRule.QueryType == qtRegEx ? RegExPatternError(aRule.Query) : QString();
+}

@@ -1,0 +1,211 @@
+#include "ModelFixtures.h"
+#include "ui/model/ResultsTable.h"
+#include "ui/model/UrlFilter.h"
+#include "ui/model/UrlImport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct UrlImport : ::testing::Test {
+    QTemporaryDir dir;
+    TURLTaskInfoList list;
+    TResultsTable table{list};
+    RecordingImportView view;
+    TUrlImporter importer{list, table, view};
+
+    QString WriteFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QStringList URLs() const
+    {
+        QStringList urls;
+        for (int i = 0; i < list.Count(); ++i)
+            urls << list.At(i)->URL;
+        return urls;
+    }
+};
+
+struct FilterCase {
+    const char* url;
+    bool skipped;
+};
+
+}  // namespace
+
+TEST(UrlImportFilter, SkipsByScheme_AndByExtensionOfTheWholeText)
+{
+    const FilterCase cases[] = {
+        {"", true},
+        {"http://example.com/", false},
+        {"HTTPS://EXAMPLE.COM/", false},
+        {"httpfoo", false},  // only the first four letters are checked
+        {"ftp://example.com/", true},
+        {"example.com/page", true},
+        {" http://example.com/", true},  // not trimmed
+        {"HTTP://EXAMPLE.COM/LOGO.PNG", true},
+        {"http://example.com/app.Js", true},
+        {"http://example.com/a.jpeg", true},
+        {"http://example.com/a.css", true},
+        {"http://example.com/favicon.ico", true},
+        {"http://example.com/pic.png?size=2", false},  // the query stays part of the extension
+        {"http://example.com.png:8080", false},        // a ':' after the last '.' means no extension
+        {"http://example.com/a.html", false},
+        {"http://example.com/dir\\a.png", true},
+        {"http://example.com/dir.png\\a", false},
+    };
+    for (const FilterCase& c : cases)
+        EXPECT_EQ(IsSkippedURL(QString::fromUtf8(c.url)), c.skipped) << c.url;
+}
+
+TEST_F(UrlImport, TextFile_LinesAtCrLfOrCrLf_DuplicatesFoldAsciiCaseOnly)
+{
+    const QString path = WriteFile("urls.txt",
+        "http://a.example/1\r\nhttp://A.EXAMPLE/1\rhttp://a.example/2\n"
+        " http://a.example/3\nhttp://a.example/x.png\n\nhttp://a.example/\xD0\xB6\n"
+        "http://a.example/\xD0\x96\n");
+    ASSERT_TRUE(importer.ImportTextFile(path, TCodePage("UTF-8")));
+    EXPECT_EQ(URLs(), (QStringList{"http://a.example/1", "http://a.example/2",
+                                   QString::fromUtf8("http://a.example/ж"),
+                                   QString::fromUtf8("http://a.example/Ж")}));
+    EXPECT_EQ(Nums(list), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(table.RowCount(), 4);
+    EXPECT_EQ(view.log, QStringList{"Данные загружены"});
+}
+
+TEST_F(UrlImport, TextFile_DecodedInTheGivenCodePage_Utf8ByteOrderMarkKeepsTheFirstUrl)
+{
+    const QString cp1251 = WriteFile("cp1251.txt", "http://a.example/\xE6\xE0\r\n");
+    importer.ImportTextFile(cp1251, TCodePage("WINDOWS-1251"));
+    EXPECT_EQ(URLs(), QStringList{QString::fromUtf8("http://a.example/жа")});
+
+    const QString bom = WriteFile("bom.txt", "\xEF\xBB\xBFhttp://a.example/1\nhttp://a.example/2\n");
+    importer.ImportTextFile(bom, TCodePage("UTF-8"));
+    // the mark is not part of the first URL, so that URL is not lost
+    EXPECT_EQ(URLs(), (QStringList{"http://a.example/1", "http://a.example/2"}));
+}
+
+TEST_F(UrlImport, MissingTextFile_WarnsAndChangesNothing)
+{
+    list.Add(std::make_unique<TURLTaskInfo>("http://kept.example/", 1));
+    EXPECT_FALSE(importer.ImportTextFile(dir.filePath("nope.txt"), TCodePage("UTF-8")));
+    EXPECT_EQ(view.warnings, QStringList{"Файл с данными для импорта не найден!"});
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_TRUE(view.log.isEmpty());
+}
+
+TEST_F(UrlImport, LimitOf5000_StopsTheImportWithOneMessage)
+{
+    QByteArray text;
+    for (int i = 0; i < 6000; ++i)
+        text += "http://a.example/" + QByteArray::number(i) + "\n";
+    importer.ImportTextFile(WriteFile("many.txt", text), TCodePage("UTF-8"));
+    EXPECT_EQ(list.Count(), 5000);
+    EXPECT_EQ(list.At(4999)->Num, 5000);
+    EXPECT_EQ(view.informations, QStringList{"Ограничение: не более 5 000 URL"});
+    EXPECT_EQ(view.log, QStringList{"Данные загружены"});
+    EXPECT_EQ(URLsCaption(&list), " Список URL (5000) ");
+}
+
+TEST_F(UrlImport, KeepOnImport_ContinuesNumberingAndDropsResults)
+{
+    for (int i = 1; i <= 10; ++i) {
+        TURLTaskInfo* e = list.Add(std::make_unique<TURLTaskInfo>(QString("http://old.example/%1").arg(i), i));
+        table.AppendRow(e);
+        SetResult(*e, trOk, 0, {{"v"}});
+    }
+    importer.KeepOnImport = true;
+    importer.ImportClipboardText("http://new.example/1\nhttp://new.example/2\r\nhttp://new.example/3");
+    ASSERT_EQ(list.Count(), 13);
+    EXPECT_EQ(list.At(10)->Num, 11);
+    EXPECT_EQ(list.At(12)->Num, 13);
+    for (int i = 0; i < 13; ++i) {
+        EXPECT_FALSE(list.At(i)->TaskResults) << i;
+        EXPECT_EQ(table.CellText(i, 2), "");
+    }
+
+    importer.KeepOnImport = false;
+    importer.ImportClipboardText("http://other.example/");
+    EXPECT_EQ(URLs(), QStringList{"http://other.example/"});
+    EXPECT_EQ(table.RowCount(), 1);
+}
+
+TEST_F(UrlImport, Clipboard_TrimsControlsAndSpaces_EmptyTextDoesNothing)
+{
+    EXPECT_FALSE(importer.ImportClipboardText(""));
+    EXPECT_TRUE(view.log.isEmpty());
+    importer.ImportClipboardText("\t http://a.example/1 \r\n\x01http://a.example/2\x7F");
+    // U+007F is above the space and stays, so the second line is a different URL text.
+    EXPECT_EQ(URLs(), (QStringList{"http://a.example/1", "http://a.example/2\x7F"}));
+    EXPECT_EQ(view.log, QStringList{"Данные вставлены из буфера обмена"});
+}
+
+TEST_F(UrlImport, Sitemaps_WithAndWithoutNamespace)
+{
+    const QByteArray withNs =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n"
+        "  <url><loc>http://a.example/1</loc></url>\n"
+        "  <!-- a comment -->\n"
+        "  <url><lastmod>2020-01-01</lastmod></url>\n"
+        "  <url><loc>http://a.example/logo.png</loc></url>\n"
+        "  <url><loc><![CDATA[http://a.example/2]]></loc></url>\n"
+        "</urlset>\n";
+    ASSERT_TRUE(importer.ImportSitemap(WriteFile("sitemap.xml", withNs)));
+    EXPECT_EQ(URLs(), (QStringList{"http://a.example/1", "http://a.example/2"}));
+    EXPECT_EQ(view.progressSteps, 3);  // the two taken and the skipped image
+    EXPECT_GT(view.progressMaximum, 4);
+    EXPECT_TRUE(view.progressHidden);
+
+    const QByteArray plain = "<urlset><url><loc>http://b.example/</loc></url></urlset>";
+    importer.ImportSitemap(WriteFile("plain.xml", plain));
+    EXPECT_EQ(URLs(), QStringList{"http://b.example/"});
+}
+
+TEST_F(UrlImport, Sitemap_ExternalEntityIsNeverRead)
+{
+    const QString secret = WriteFile("secret.txt", "http://secret.example/");
+    const QByteArray xxe =
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE urlset [ <!ENTITY xxe SYSTEM \"file://" + secret.toUtf8() + "\"> ]>\n"
+        "<urlset><url><loc>&xxe;</loc></url><url><loc>http://a.example/&xxe;</loc></url></urlset>\n";
+    importer.ImportSitemap(WriteFile("sitemap.xml", xxe));
+    EXPECT_EQ(URLs(), QStringList{"http://a.example/"});
+    EXPECT_TRUE(view.warnings.isEmpty());
+}
+
+TEST_F(UrlImport, Sitemap_Failures)
+{
+    list.Add(std::make_unique<TURLTaskInfo>("http://kept.example/", 1));
+    EXPECT_FALSE(importer.ImportSitemap(WriteFile("bad.xml", "<urlset><url>")));
+    ASSERT_EQ(view.warnings.size(), 1);
+    EXPECT_TRUE(view.warnings[0].startsWith("Ошибка при разборе файла: ")) << view.warnings[0].toStdString();
+    EXPECT_GT(view.warnings[0].size(), QString("Ошибка при разборе файла: ").size());
+    EXPECT_EQ(list.Count(), 1);  // a file that does not parse changes nothing
+
+    view.warnings.clear();
+    EXPECT_FALSE(importer.ImportSitemap(WriteFile("other.xml", "<sitemapindex/>")));
+    EXPECT_EQ(view.warnings, QStringList{"Файл данных имеет неприемлимый формат (нет тега \"urlset\")"});
+    EXPECT_EQ(list.Count(), 0);  // the preparation has already emptied the list
+    EXPECT_TRUE(view.log.isEmpty());
+
+    importer.ImportSitemap(WriteFile("noloc.xml", "<urlset><url><lastmod/></url></urlset>"));
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(view.log, QStringList{"Данные загружены"});
+}
+
+TEST(UrlImportCaption, CountOrPlain)
+{
+    TURLTaskInfoList list;
+    EXPECT_EQ(URLsCaption(nullptr), " Список URL ");
+    EXPECT_EQ(URLsCaption(&list), " Список URL ");
+    list.Add(std::make_unique<TURLTaskInfo>("http://a.example/", 1));
+    EXPECT_EQ(URLsCaption(&list), " Список URL (1) ");
+}
