@@ -100,14 +100,17 @@ void TPageWorker::Execute()
 {
     TURLTaskResults& results = *FURLTaskInfo->TaskResults;
     QString failure;
+    bool failed = false;
     try {
         Run(results);
     } catch (const std::exception& e) {
+        failed = true;
         failure = ExceptionText(e);
     } catch (...) {
+        failed = true;
         failure = QStringLiteral("unknown error");
     }
-    if (!failure.isNull()) {
+    if (failed) {
         // A step outside the guarded transfer failed: report it like a failed request.
         results.TaskResult = trSendError;
         try {
