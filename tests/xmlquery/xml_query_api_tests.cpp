@@ -119,6 +119,21 @@ TEST(XPathQuery, MalformedPagesStillAnswer)
     EXPECT_EQ(Query("<p>a\x01" "b</p>", "//p").json, R"(["a\u0001b"])");
 }
 
+TEST(XPathQuery, LargePagesAndRunawayQueries)
+{
+    std::string table = "<table>";
+    for (int i = 0; i < 5'000; ++i)
+        table += "<tr><td>" + std::to_string(i) + "</td><td><a href='?i=" + std::to_string(i) + "&x'>l</a></td></tr>";
+    table += "</table>";
+    EXPECT_EQ(Query(table, "count(//tbody/tr/td)").json, "[10000]");
+    EXPECT_EQ(Query(table, "//tr[last()]/td[2]/a/@href").json, R"(["?i=4999&x"])");
+    // A cubic query stops at the operation limit with an evaluation error.
+    std::string paragraphs;
+    for (int i = 0; i < 300; ++i) paragraphs += "<p>x</p>";
+    EXPECT_EQ(Query(paragraphs, "count(//p[count(//p[count(//p) > 0]) > 0])").status, P1XQ_ERR_EVALUATION);
+    EXPECT_EQ(Query(paragraphs, "count(//p[count(//p) > 0])").json, "[300]");
+}
+
 TEST(XPathQuery, BadQueriesGiveTheirStatus)
 {
     struct Case { const char* query; int status; };

@@ -17,7 +17,7 @@ namespace {
 // Operations one libxml2 evaluation may take (each node visited by a step counts
 // one): ordinary queries on the largest pages stay far below; a quadratic query
 // on a big page stops with an evaluation error instead of holding its worker.
-constexpr unsigned long kXPathOpLimit = 50'000'000;
+constexpr unsigned long kXPathOpLimit = 20'000'000;
 
 struct ContextDeleter { void operator()(xmlXPathContext* c) const { xmlXPathFreeContext(c); } };
 struct CompiledDeleter { void operator()(xmlXPathCompExpr* c) const { xmlXPathFreeCompExpr(c); } };
