@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 #include "cli/QueryCommand.h"
 #include "cli/check/CheckCommand.h"
+#include "engine/CurlSession.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,6 +23,8 @@ const TCliCommand kCommands[] = {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // libcurl's global state lives from here until every worker has ended
+    const TCurlGlobalGuard curlGlobal;
     QCoreApplication::setApplicationName(QStringLiteral("tollmarsh-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TOLLMARSH_VERSION));
     // Qt takes the locale from the environment; numbers in C text stay with a point.

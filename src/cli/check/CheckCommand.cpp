@@ -7,6 +7,7 @@
 #include "core/RuleSets.h"
 #include "core/RunModel.h"
 #include "core/Translate.h"
+#include "engine/CurlSession.h"
 #include "engine/RunController.h"
 #include "proxies/Proxies.h"
 #include "ui/model/CsvReport.h"
@@ -218,6 +219,7 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     if (urls.Count() == 0)
         throw TBadInput(QStringLiteral("no URL to check in %1").arg(aOptions.UrlsFile));
 
+    const TCurlGlobalGuard curlGlobal;  // before any worker thread starts
     TConsoleRunView view(aOptions, proxies, table, out);
     TRunController controller(urls, [&ruleSet] { return &ruleSet; }, view);
     TInterruptSignal interrupt([&controller] { controller.Cancel(); });
