@@ -2,6 +2,26 @@
 
 #include "analysis/PageAnalysis.h"
 
+namespace {
+
+// The rules of one page arrive one call at a time with the same body: decode
+// it once per thread and page, not once per rule.
+const QString& DecodedPageForThread(const QByteArray& aBody)
+{
+    struct TLastPage {
+        QByteArray Body;
+        QString Text;
+    };
+    thread_local TLastPage last;
+    if (last.Body.isNull() || last.Body != aBody) {
+        last.Text = DecodePageText(aBody);
+        last.Body = aBody;
+    }
+    return last.Text;
+}
+
+}  // namespace
+
 bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                     std::unique_ptr<TSRStringList>& aList, bool bChkUnique, QString* aFailure)
 {
@@ -11,7 +31,7 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
     case qtXQuery:
     case qtCssPath:
     case qtTemplate: {
-        const int status = RunXmlQuery(DecodePageText(aBody), aRule.QueryType, aRule.Query,
+        const int status = RunXmlQuery(DecodedPageForThread(aBody), aRule.QueryType, aRule.Query,
                                        aRule.Attribute, aRule.ExtractType, bChkUnique, aList);
         if (status == 0)
             return true;
@@ -20,7 +40,7 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
         return false;
     }
     case qtRegEx:
-        return RunRegExQuery(DecodePageText(aBody), aRule.Query, bChkUnique, aList, aFailure);
+        return RunRegExQuery(DecodedPageForThread(aBody), aRule.Query, bChkUnique, aList, aFailure);
     default:
         if (aFailure)
             *aFailure = QStringLiteral("unknown query type %1").arg(int(aRule.QueryType));

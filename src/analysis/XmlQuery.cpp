@@ -46,6 +46,26 @@ private:
     void* FHandle = nullptr;
 };
 
+// The library reads NUL-terminated UTF-8: a NUL inside a page would cut it
+// short, so it becomes U+FFFD as an HTML parser would make it. Kept per thread
+// for the last page, whose rules arrive one after another with the same text.
+const QByteArray& LibraryTextForThread(const QString& aText)
+{
+    struct TLastText {
+        QString Text;
+        QByteArray Html;
+    };
+    thread_local TLastText last;
+    const bool same = !last.Text.isNull() && last.Text.size() == aText.size()
+                      && (last.Text.constData() == aText.constData() || last.Text == aText);
+    if (!same) {
+        last.Html = aText.toUtf8();
+        last.Html.replace('\0', QByteArrayLiteral("\xEF\xBF\xBD"));
+        last.Text = aText;
+    }
+    return last.Html;
+}
+
 }  // namespace
 
 int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,
@@ -53,10 +73,7 @@ int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString&
                 std::unique_ptr<TSRStringList>& aList)
 {
     aList.reset();
-    // The library reads NUL-terminated text: a NUL byte inside a page would cut
-    // it short, so it becomes U+FFFD as an HTML parser would make it.
-    QByteArray html = aText.toUtf8();
-    html.replace('\0', QByteArrayLiteral("\xEF\xBF\xBD"));
+    const QByteArray& html = LibraryTextForThread(aText);
     const QByteArray query = aQuery.toUtf8();
     const int32_t extract = ExtractCode(aExtractType);
     const char* result = nullptr;

@@ -154,3 +154,29 @@ TEST(ApplyScrapRule, WorkerThreadsApplyRulesAtOnce)
 }
 
 }  // namespace
+
+// Pages are decoded and converted once per thread and page: the next page, a
+// page that differs only in its code page, and the first page again must each
+// give their own values.
+TEST(ApplyScrapRule, EveryPageGivesItsOwnValuesOnOneThread)
+{
+    const TScrapRule title = Rule(qtXPath, "//title");
+    const TScrapRule regex = Rule(qtRegEx, "<title>[^<]*");
+    QByteArray page1252 = kPage1251;
+    page1252.replace("windows-1251", "windows-1252");
+    const struct {
+        const QByteArray* Page;
+        const char* Title;
+    } pages[] = {
+        {&kPageUtf8, "T"}, {&kPage1251, "Тест"}, {&page1252, "Òåñò"}, {&kPageUtf8, "T"}, {&kPage1251, "Тест"},
+    };
+    for (const auto& p : pages) {
+        std::unique_ptr<TSRStringList> list;
+        ASSERT_TRUE(ApplyScrapRule(*p.Page, title, list, true));
+        ASSERT_EQ(list->Count(), 1);
+        EXPECT_EQ(list->At(0), QString::fromUtf8(p.Title));
+        ASSERT_TRUE(ApplyScrapRule(*p.Page, regex, list, true));
+        ASSERT_EQ(list->Count(), 1);
+        EXPECT_EQ(list->At(0), "<title>" + QString::fromUtf8(p.Title));
+    }
+}
