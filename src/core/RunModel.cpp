@@ -217,9 +217,14 @@ bool TURLTaskInfoPool::GetNextRequestTime(TDateTime& aDT)
 void TURLTaskInfoPool::RegisterLastRequest(TDateTime aDT)
 {
     const std::lock_guard lock(FLock);
-    if (aDT == 0)
-        aDT = FClock.Now();
-    FNextRequestCanRunAt = aDT + FRequestDelay;
+    if (aDT == 0) {
+        // A request goes out now. Another worker may already have been promised
+        // a later start (its own registration moved the next start on); moving
+        // it back would let two requests go out together, so it only moves on.
+        FNextRequestCanRunAt = std::max(FNextRequestCanRunAt, FClock.Now() + FRequestDelay);
+    } else {
+        FNextRequestCanRunAt = aDT + FRequestDelay;
+    }
     FCanRunNextRequest = true;
 }
 

@@ -140,8 +140,20 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, CoreRunPoolPacing, ::testing::Values(
     TPacingCase{"OneWorker",
         {{S::Get, 0, true, 0}, {S::Register, 20}, {S::Advance, 21}, {S::Register, Now},
          {S::Get, 0, true, 1521}}},
-    // B takes A's T + 20 + delay between A's two registrations; A's second one
-    // frees a start time again, which a third worker takes close to B's.
+    // B takes A's T + 20 + delay and registers its own T + 20 before A sends:
+    // A's sending must not bring the next start back before B's promise, or a
+    // third worker would send close to B.
+    TPacingCase{"SendingNeverBringsTheNextStartForward",
+        {{S::Get, 0, true, 0}, {S::Register, 20},      // A
+         {S::Get, 0, true, 1520}, {S::Register, 1540}, // B
+         {S::Advance, 25}, {S::Register, Now},         // A sends at +25
+         {S::Get, 0, true, 3040}}},                    // C: a delay after B
+    // A sending late still moves the next start on from its sending time.
+    TPacingCase{"LateSendingMovesTheNextStartOn",
+        {{S::Get, 0, true, 0}, {S::Register, 20}, {S::Advance, 4000}, {S::Register, Now},
+         {S::Get, 0, true, 5500}}},
+    // Between B's taking and B's registration A's sending frees a start time,
+    // never one before a delay after A's sending.
     TPacingCase{"WorkerBetweenAnothersRegistrations",
         {{S::Get, 0, true, 0}, {S::Register, 20},      // A
          {S::Get, 0, true, 1520},                      // B

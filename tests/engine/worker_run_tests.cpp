@@ -91,10 +91,11 @@ TEST_F(WorkerTest, WorkerRefusedAStartTimeAsksAgain)
     ASSERT_TRUE(WaitFinished(1));
     EXPECT_EQ(Sink.Finished[0]->TaskResults->TaskResult, trOk);
     EXPECT_EQ(Server.RequestCount(), 1u);
-    // The worker registered its real sending time: the next start is a delay later.
+    // The next start is a delay after the worker's promise of 10000 + 20; its
+    // sending at 10001 does not bring it forward.
     TDateTime next = 0;
     ASSERT_TRUE(Pool->GetNextRequestTime(next));
-    EXPECT_EQ(next, 10001 + 1500);
+    EXPECT_EQ(next, 10020 + 1500);
 }
 
 TEST_F(WorkerTest, RequestsAreSpacedByTheDelay)
