@@ -60,7 +60,8 @@ const QByteArray& LibraryTextForThread(const QString& aText)
                       && (last.Text.constData() == aText.constData() || last.Text == aText);
     if (!same) {
         last.Html = aText.toUtf8();
-        last.Html.replace('\0', QByteArrayLiteral("\xEF\xBF\xBD"));
+        if (last.Html.contains('\0'))
+            last.Html.replace('\0', QByteArrayLiteral("\xEF\xBF\xBD"));
         last.Text = aText;
     }
     return last.Html;
