@@ -6,6 +6,7 @@
 //
 // The corpus is Debian's python3.11-doc (apt-get install python3.11-doc).
 #include "analysis/PageAnalysis.h"
+#include "core/MemoryTuning.h"
 #include "xmlquery/p1xmlquery.h"
 
 #include <QByteArray>
@@ -129,6 +130,7 @@ Outcome RunGroup(const Group& group, const std::vector<QByteArray>& pages, int t
 
 int main(int argc, char** argv)
 {
+    TuneAllocatorForPages();  // as the programs do
     QCoreApplication app(argc, argv);
     QString corpus = "/usr/share/doc/python3.11/html";
     std::size_t xqueryPages = 60;

@@ -1,8 +1,11 @@
+#include "core/MemoryTuning.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    TuneAllocatorForPages();
     QCoreApplication app(argc, argv);
     std::printf("Tollmarsh %s\n", TOLLMARSH_VERSION);
     std::printf("The window is not available in this build yet.\n"

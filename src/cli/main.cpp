@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 #include "cli/QueryCommand.h"
 #include "cli/check/CheckCommand.h"
+#include "core/MemoryTuning.h"
 #include "engine/CurlSession.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@ const TCliCommand kCommands[] = {
 
 int main(int argc, char** argv)
 {
+    TuneAllocatorForPages();
     QCoreApplication app(argc, argv);
     // libcurl's global state lives from here until every worker has ended
     const TCurlGlobalGuard curlGlobal;
