@@ -33,7 +33,10 @@ public:
     explicit TConsoleImportView(TConsoleOutput& aOut) : FOut(aOut) {}
     void ShowInformation(const QString& aText) override { FOut.Message(aText); }
     void ShowWarning(const QString& aText) override { FOut.Message(aText); }
-    void AddToLog(const QString& aText) override { FOut.LogLine(aText); }
+    void AddToLog(const QString& aText) override
+    {
+        FOut.LogLine(FormatLogTime(TClock::System().Now()) + QStringLiteral(" ") + aText);
+    }
 
 private:
     TConsoleOutput& FOut;
