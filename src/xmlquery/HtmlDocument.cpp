@@ -66,8 +66,12 @@ XmlDocPtr ParseHtmlDocument(std::string_view html)
         thread_local std::unique_ptr<HtmlTreeBuilder> builder = NewHtml5TreeBuilder();
         if (builder) doc = builder->Build(text);
     }
-    if (!doc) doc = ParseBounded(text);
-    if (!doc) doc = EmptyDocument();
+    if (!doc) {
+        doc = ParseBounded(text);
+        if (!doc) doc = EmptyDocument();
+        // The HTML5 builder numbers its elements while building; these are numbered here.
+        if (doc) xmlXPathOrderDocElems(doc.get());
+    }
     return doc;
 }
 
@@ -80,8 +84,6 @@ CachedPage PageForThread(std::string_view html)
         page.doc.reset();
         page.text.assign(html.data(), html.size());
         page.doc = ParseHtmlDocument(html);
-        // Numbers the elements so that XPath sorts node-sets without walking the tree.
-        if (page.doc) xmlXPathOrderDocElems(page.doc.get());
         page.generation = nextGeneration.fetch_add(1, std::memory_order_relaxed);
         page.valid = page.doc != nullptr;
     }

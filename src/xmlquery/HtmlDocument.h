@@ -17,6 +17,8 @@ using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocDeleter>;
 // Parses UTF-8 HTML text (invalid bytes are repaired first). Never returns null
 // for non-null input; pathological nesting and pages of more than a few MB fall
 // back to a bounded parser (libxml2's, without HTML5 tree repairs such as tbody).
+// Its elements come numbered in document order (as by xmlXPathOrderDocElems), so
+// XPath sorts node-sets without walking the tree.
 XmlDocPtr ParseHtmlDocument(std::string_view html);
 
 // The parsed document of the last page this thread has seen. The rules of one page

@@ -14,7 +14,8 @@ public:
     virtual ~HtmlTreeBuilder() = default;
     // Builds the HTML5 tree of valid UTF-8 text as a libxml2 document: no namespaces,
     // lower-case HTML names, SVG and MathML names as browsers give them, text and
-    // comments kept, a repeated attribute kept once (the first). Null on failure.
+    // comments kept, a repeated attribute kept once (the first), elements numbered
+    // in document order (as by xmlXPathOrderDocElems). Null on failure.
     virtual XmlDocPtr Build(std::string_view utf8Html) = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <libxml/dict.h>
 #include <myhtml/myhtml.h>
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 
@@ -15,18 +16,39 @@ namespace {
 struct MyHtmlDeleter { void operator()(myhtml_t* p) const { myhtml_destroy(p); } };
 struct MyHtmlTreeDeleter { void operator()(myhtml_tree_t* p) const { myhtml_tree_destroy(p); } };
 
-// Attribute names as the DOM spells them: foreign attributes keep their prefix.
-std::string AttributeName(myhtml_tree_attr_t* attr)
+// Attribute names as the DOM spells them (foreign attributes keep their prefix),
+// interned in the document's dictionary. Null for a nameless attribute.
+const xmlChar* AttributeName(xmlDict* dict, myhtml_tree_attr_t* attr, std::string& scratch)
 {
     std::size_t length = 0;
     const char* key = myhtml_attribute_key(attr, &length);
-    std::string name(key ? key : "", key ? length : 0);
+    if (!key) length = 0;
+    const char* prefix = nullptr;
     switch (myhtml_attribute_namespace(attr)) {
-    case MyHTML_NAMESPACE_XLINK: return "xlink:" + name;
-    case MyHTML_NAMESPACE_XML: return "xml:" + name;
-    case MyHTML_NAMESPACE_XMLNS: return name == "xmlns" ? name : "xmlns:" + name;
-    default: return name;
+    case MyHTML_NAMESPACE_XLINK: prefix = "xlink:"; break;
+    case MyHTML_NAMESPACE_XML: prefix = "xml:"; break;
+    case MyHTML_NAMESPACE_XMLNS:
+        if (std::string_view(key ? key : "", length) != "xmlns") prefix = "xmlns:";
+        break;
+    default: break;
     }
+    if (prefix) {
+        scratch.assign(prefix).append(key ? key : "", length);
+        key = scratch.data();
+        length = scratch.size();
+    }
+    if (length == 0) return nullptr;
+    return xmlDictLookup(dict, BAD_CAST key, static_cast<int>(length));
+}
+
+// Whether the element already has this attribute; names come from the same
+// dictionary, so equal names are the same pointer.
+bool HasAttribute(const xmlNode* element, const xmlChar* dictName)
+{
+    for (const xmlAttr* attr = element->properties; attr; attr = attr->next) {
+        if (attr->name == dictName) return true;
+    }
+    return false;
 }
 
 class MyHtmlTreeBuilder final : public HtmlTreeBuilder {
@@ -46,11 +68,23 @@ public:
     XmlDocPtr Build(std::string_view utf8Html) override
     {
         if (!parser_) return nullptr;
-        std::unique_ptr<myhtml_tree_t, MyHtmlTreeDeleter> tree(myhtml_tree_create());
-        if (!tree || myhtml_tree_init(tree.get(), parser_.get()) != MyHTML_STATUS_OK) return nullptr;
-        if (myhtml_parse(tree.get(), MyENCODING_UTF_8, utf8Html.data(), utf8Html.size()) != MyHTML_STATUS_OK)
-            return nullptr;
-        return Convert(tree.get());
+        if (tree_) {
+            myhtml_tree_clean(tree_.get());
+        } else {
+            tree_.reset(myhtml_tree_create());
+            if (!tree_ || myhtml_tree_init(tree_.get(), parser_.get()) != MyHTML_STATUS_OK) {
+                tree_.reset();
+                return nullptr;
+            }
+        }
+        XmlDocPtr doc;
+        if (myhtml_parse(tree_.get(), MyENCODING_UTF_8, utf8Html.data(), utf8Html.size()) == MyHTML_STATUS_OK)
+            doc = Convert(tree_.get());
+        // The tree is kept for the next page of this thread: creating one per page
+        // costs fresh memory (page faults) every time. A tree keeps its largest
+        // allocation, so one grown by a large page is given back at once.
+        if (!doc || utf8Html.size() > kMaxReusedTreePageBytes) tree_.reset();
+        return doc;
     }
 
 private:
@@ -63,11 +97,17 @@ private:
         if (!document) return doc;
 
         // Depth-first walk without recursion: pages can nest very deeply.
+        // Elements are numbered in document order as they are made (what
+        // xmlXPathOrderDocElems would do in a second walk over the finished tree):
+        // XPath then sorts node-sets without walking the tree.
+        std::ptrdiff_t elementCount = 0;
         xmlNode* parent = reinterpret_cast<xmlNode*>(doc.get());
         myhtml_tree_node_t* node = myhtml_node_child(document);
         while (node) {
             xmlNode* created = ConvertNode(tree, node, doc.get());
             if (created) created = xmlAddChild(parent, created);
+            if (created && created->type == XML_ELEMENT_NODE)
+                created->content = reinterpret_cast<xmlChar*>(-(++elementCount));
             myhtml_tree_node_t* child = myhtml_node_child(node);
             if (child && created && created->type == XML_ELEMENT_NODE) {
                 parent = created;
@@ -90,9 +130,10 @@ private:
         std::size_t length = 0;
         if (tag == MyHTML_TAG__TEXT || tag == MyHTML_TAG__COMMENT) {
             const char* text = myhtml_node_text(node, &length);
-            buffer_.assign(text ? text : "", text ? length : 0);
-            return tag == MyHTML_TAG__TEXT ? xmlNewDocTextLen(doc, BAD_CAST buffer_.data(), static_cast<int>(buffer_.size()))
-                                           : xmlNewDocComment(doc, BAD_CAST buffer_.c_str());
+            if (!text) length = 0;
+            if (tag == MyHTML_TAG__TEXT) return xmlNewDocTextLen(doc, BAD_CAST(text ? text : ""), static_cast<int>(length));
+            buffer_.assign(text ? text : "", length);
+            return xmlNewDocComment(doc, BAD_CAST buffer_.c_str());
         }
         if (tag == MyHTML_TAG__DOCTYPE || tag == MyHTML_TAG__UNDEF) return nullptr;
         const char* name = myhtml_tag_name_by_id(tree, tag, &length);
@@ -101,19 +142,24 @@ private:
         xmlNode* element = xmlNewDocNode(doc, nullptr, dictName, nullptr);
         if (!element) return nullptr;
         for (myhtml_tree_attr_t* attr = myhtml_node_attribute_first(node); attr; attr = myhtml_attribute_next(attr)) {
-            const std::string attrName = AttributeName(attr);
+            const xmlChar* attrName = AttributeName(doc->dict, attr, nameBuffer_);
             // MyHTML keeps repeated attributes; the DOM keeps the first.
-            if (attrName.empty() || xmlHasProp(element, BAD_CAST attrName.c_str())) continue;
+            if (!attrName || HasAttribute(element, attrName)) continue;
             const char* value = myhtml_attribute_value(attr, &length);
             buffer_.assign(value ? value : "", value ? length : 0);
             // xmlNewProp keeps '&' literal (xmlNewDocProp would read entity references).
-            xmlNewProp(element, BAD_CAST attrName.c_str(), BAD_CAST buffer_.c_str());
+            xmlNewProp(element, attrName, BAD_CAST buffer_.c_str());
         }
         return element;
     }
 
+    static constexpr std::size_t kMaxReusedTreePageBytes = 512u << 10;
+
     std::unique_ptr<myhtml_t, MyHtmlDeleter> parser_;
+    // Declared after the parser: destroyed before it.
+    std::unique_ptr<myhtml_tree_t, MyHtmlTreeDeleter> tree_;
     std::string buffer_;
+    std::string nameBuffer_;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace xq {
@@ -41,20 +42,25 @@ std::size_t FindCaseless(std::string_view text, std::string_view needle, std::si
 }
 
 // Position just after the '>' that ends the tag starting at pos, honouring quotes.
+// Searches with memchr rather than byte by byte: this runs over every tag of a page.
 std::size_t SkipTag(std::string_view html, std::size_t pos)
 {
-    char quote = 0;
-    for (; pos < html.size(); ++pos) {
-        const char c = html[pos];
-        if (quote) {
-            if (c == quote) quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return pos + 1;
-        }
+    const char* const begin = html.data();
+    const std::size_t size = html.size();
+    while (pos < size) {
+        const auto* close = static_cast<const char*>(std::memchr(begin + pos, '>', size - pos));
+        const std::size_t end = close ? static_cast<std::size_t>(close - begin) : size;
+        // The first quote before that '>' opens a value that may itself hold a '>'.
+        const auto* dq = static_cast<const char*>(std::memchr(begin + pos, '"', end - pos));
+        const auto* sq = static_cast<const char*>(std::memchr(begin + pos, '\'', end - pos));
+        const char* quote = dq && sq ? std::min(dq, sq) : dq ? dq : sq;
+        if (!quote) return close ? end + 1 : size;
+        const std::size_t quoteAt = static_cast<std::size_t>(quote - begin);
+        const auto* unquote = static_cast<const char*>(std::memchr(quote + 1, *quote, size - quoteAt - 1));
+        if (!unquote) return size;
+        pos = static_cast<std::size_t>(unquote - begin) + 1;
     }
-    return html.size();
+    return size;
 }
 
 }  // namespace

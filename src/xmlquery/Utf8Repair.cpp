@@ -1,5 +1,8 @@
 #include "xmlquery/Utf8Repair.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace xq {
 namespace {
 
@@ -49,8 +52,15 @@ std::size_t ValidUtf8SequenceLength(std::string_view text, std::size_t pos)
 std::string_view MakeValidUtf8(std::string_view text, std::string& storage)
 {
     std::size_t pos = 0;
-    // Fast path: most pages are valid, and ASCII runs are the bulk of them.
+    // Fast path: most pages are valid, and ASCII runs are the bulk of them,
+    // so eight bytes at a time are tested for a high bit.
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
     while (pos < text.size()) {
+        if (text.size() - pos >= sizeof(std::uint64_t)) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + pos, sizeof word);
+            if ((word & kHighBits) == 0) { pos += sizeof word; continue; }
+        }
         if (static_cast<unsigned char>(text[pos]) < 0x80) { ++pos; continue; }
         const std::size_t len = ValidUtf8SequenceLength(text, pos);
         if (len == 0) break;

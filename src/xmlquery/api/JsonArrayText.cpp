@@ -11,14 +11,25 @@ void JsonArrayText::Separate()
     if (count_++ > 0) text_.push_back(',');
 }
 
+namespace {
+
+bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\' || c == 0x7F; }
+
+}  // namespace
+
 void JsonArrayText::AddString(std::string_view utf8)
 {
     Separate();
     text_.reserve(text_.size() + utf8.size() + 2);
     text_.push_back('"');
     static constexpr char kHex[] = "0123456789abcdef";
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
+    // Most values need no escaping at all: runs of plain bytes are copied whole.
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (!NeedsEscape(c)) continue;
+        text_.append(utf8.data() + runStart, i - runStart);
+        runStart = i + 1;
         switch (c) {
         case '"': text_.append("\\\""); break;
         case '\\': text_.append("\\\\"); break;
@@ -28,15 +39,12 @@ void JsonArrayText::AddString(std::string_view utf8)
         case '\b': text_.append("\\b"); break;
         case '\f': text_.append("\\f"); break;
         default:
-            if (c < 0x20 || c == 0x7F) {
-                text_.append("\\u00");
-                text_.push_back(kHex[c >> 4]);
-                text_.push_back(kHex[c & 0xF]);
-            } else {
-                text_.push_back(ch);
-            }
+            text_.append("\\u00");
+            text_.push_back(kHex[c >> 4]);
+            text_.push_back(kHex[c & 0xF]);
         }
     }
+    text_.append(utf8.data() + runStart, utf8.size() - runStart);
     text_.push_back('"');
 }
 
