@@ -9,6 +9,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -66,6 +68,151 @@ QString GeneralForm(double aValue, const QString& aDecimalPoint)
            + QString::fromLatin1(digits.mid(integerDigits));
 }
 
+// A value of a flat result array, as the general parse would give it.
+struct TFlatValue {
+    enum { Text, Number, Bool, Null } Kind;
+    QString Value;  // decoded text, number token, or "True"/"False"
+};
+
+// The query library answers with a flat array of strings, numbers and booleans.
+// This reads exactly that shape straight from the text, without building a JSON
+// tree (a large share of the time of a small query). False for anything else
+// (objects, nested arrays, \u escapes, malformed text): the general parse then
+// decides, so results and error lines stay the same.
+class TFlatArrayReader {
+public:
+    explicit TFlatArrayReader(const QString& aText) : FData(aText.constData()), FSize(aText.size()) {}
+
+    bool Read(std::vector<TFlatValue>& aValues)
+    {
+        if (Peek() != u'[')
+            return false;
+        ++FPos;
+        if (Peek() == u']') {
+            ++FPos;
+            return Peek() == 0 && FPos >= FSize;
+        }
+        for (;;) {
+            TFlatValue value{TFlatValue::Null, {}};
+            if (!ReadValue(value))
+                return false;
+            aValues.push_back(std::move(value));
+            const char16_t next = Peek();
+            ++FPos;
+            if (next == u']')
+                return Peek() == 0 && FPos >= FSize;
+            if (next != u',')
+                return false;
+        }
+    }
+
+private:
+    const QChar* FData;
+    qsizetype FSize;
+    qsizetype FPos = 0;
+
+    char16_t At(qsizetype aPos) const { return aPos < FSize ? FData[aPos].unicode() : 0; }
+
+    // The next character after white space (as the JSON parser skips it), 0 at the end.
+    char16_t Peek()
+    {
+        while (FPos < FSize && FData[FPos].unicode() >= 0x01 && FData[FPos].unicode() <= 0x20)
+            ++FPos;
+        return At(FPos);
+    }
+
+    bool ReadValue(TFlatValue& aValue)
+    {
+        switch (Peek()) {
+        case u'"': aValue.Kind = TFlatValue::Text; return ReadString(aValue.Value);
+        case u't': aValue.Kind = TFlatValue::Bool; aValue.Value = QStringLiteral("True"); return ReadWord(u"true");
+        case u'f': aValue.Kind = TFlatValue::Bool; aValue.Value = QStringLiteral("False"); return ReadWord(u"false");
+        case u'n': aValue.Kind = TFlatValue::Null; return ReadWord(u"null");
+        default: aValue.Kind = TFlatValue::Number; return ReadNumber(aValue.Value);
+        }
+    }
+
+    bool ReadWord(std::u16string_view aWord)
+    {
+        for (const char16_t c : aWord) {
+            if (At(FPos++) != c)
+                return false;
+        }
+        return true;
+    }
+
+    bool ReadDigits()
+    {
+        const qsizetype start = FPos;
+        while (At(FPos) >= u'0' && At(FPos) <= u'9')
+            ++FPos;
+        return FPos > start;
+    }
+
+    // The JSON parser's number grammar; the token text is kept as it is.
+    bool ReadNumber(QString& aToken)
+    {
+        const qsizetype start = FPos;
+        if (At(FPos) == u'-')
+            ++FPos;
+        if (!ReadDigits())
+            return false;
+        if (At(FPos) == u'.') {
+            ++FPos;
+            if (!ReadDigits())
+                return false;
+        }
+        if (At(FPos) == u'e' || At(FPos) == u'E') {
+            ++FPos;
+            if (At(FPos) == u'+' || At(FPos) == u'-')
+                ++FPos;
+            if (!ReadDigits())
+                return false;
+        }
+        aToken = QString(FData + start, FPos - start);
+        return true;
+    }
+
+    // Plain runs are copied whole; only the simple escapes are decoded here.
+    bool ReadString(QString& aText)
+    {
+        ++FPos;  // opening quote
+        qsizetype runStart = FPos;
+        for (;;) {
+            if (FPos >= FSize)
+                return false;
+            const char16_t c = FData[FPos].unicode();
+            if (c == u'"') {
+                aText.append(FData + runStart, FPos - runStart);
+                ++FPos;
+                return true;
+            }
+            if (c < 0x20)
+                return false;
+            if (c != u'\\') {
+                ++FPos;
+                continue;
+            }
+            aText.append(FData + runStart, FPos - runStart);
+            char16_t decoded;
+            switch (At(FPos + 1)) {
+            case u'"': decoded = u'"'; break;
+            case u'\\': decoded = u'\\'; break;
+            case u'/': decoded = u'/'; break;
+            case u'b': decoded = 0x08; break;
+            case u'f': decoded = 0x0C; break;
+            case u'n': decoded = 0x0A; break;
+            case u'r': decoded = 0x0D; break;
+            case u't': decoded = 0x09; break;
+            default: return false;
+            }
+            aText.append(QChar(decoded));
+            FPos += 2;
+            runStart = FPos;
+        }
+    }
+};
+
 }  // namespace
 
 QString FormatResultNumber(const QString& aToken, const QString& aDecimalPoint)
@@ -96,6 +243,20 @@ std::unique_ptr<TSRStringList> ParseQueryResult(const QString& aResultText, bool
     const QString trimmed = aResultText.trimmed();
     if (trimmed.isEmpty() || trimmed == QLatin1String("null"))
         return list;
+
+    std::vector<TFlatValue> values;
+    if (TFlatArrayReader(aResultText).Read(values)) {
+        const QString decimalPoint = QLocale::system().decimalPoint();
+        for (const TFlatValue& value : values) {
+            switch (value.Kind) {
+            case TFlatValue::Text:
+            case TFlatValue::Bool: list->AddResult(value.Value, bChkUnique); break;
+            case TFlatValue::Number: list->AddResult(FormatResultNumber(value.Value, decimalPoint), bChkUnique); break;
+            case TFlatValue::Null: break;
+            }
+        }
+        return list;
+    }
 
     TJsonNode root;
     try {
