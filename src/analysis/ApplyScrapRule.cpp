@@ -13,7 +13,11 @@ const QString& DecodedPageForThread(const QByteArray& aBody)
         QString Text;
     };
     thread_local TLastPage last;
-    if (last.Body.isNull() || last.Body != aBody) {
+    // The same shared bytes (the usual case) are equal without comparing them:
+    // shared data cannot change while this copy holds it.
+    const bool sameData = !last.Body.isNull() && last.Body.constData() == aBody.constData()
+                          && last.Body.size() == aBody.size();
+    if (!sameData && (last.Body.isNull() || last.Body != aBody)) {
         last.Text = DecodePageText(aBody);
         last.Body = aBody;
     }
