@@ -25,6 +25,10 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
 int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,
                 const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
                 std::unique_ptr<TSRStringList>& aList);
+// The same with the page already as the library reads it: UTF-8 without NUL bytes.
+int RunXmlQueryOnLibraryText(const QByteArray& aHtml, TScrapQueryType aQueryType, const QString& aQuery,
+                             const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
+                             std::unique_ptr<TSRStringList>& aList);
 
 // False when the pattern does not compile or a search exceeds its bounds (match
 // count, depth, memory): aFailure then says why. True with no list when the

@@ -73,8 +73,16 @@ int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString&
                 const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
                 std::unique_ptr<TSRStringList>& aList)
 {
+    return RunXmlQueryOnLibraryText(LibraryTextForThread(aText), aQueryType, aQuery, aAttribute,
+                                    aExtractType, bChkUnique, aList);
+}
+
+int RunXmlQueryOnLibraryText(const QByteArray& aHtml, TScrapQueryType aQueryType, const QString& aQuery,
+                             const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
+                             std::unique_ptr<TSRStringList>& aList)
+{
     aList.reset();
-    const QByteArray& html = LibraryTextForThread(aText);
+    const QByteArray& html = aHtml;
     const QByteArray query = aQuery.toUtf8();
     const int32_t extract = ExtractCode(aExtractType);
     const char* result = nullptr;
