@@ -77,12 +77,11 @@ int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString&
                                     aExtractType, bChkUnique, aList);
 }
 
-int RunXmlQueryOnLibraryText(const QByteArray& aHtml, TScrapQueryType aQueryType, const QString& aQuery,
+int RunXmlQueryOnLibraryText(const QByteArray& html, TScrapQueryType aQueryType, const QString& aQuery,
                              const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,
                              std::unique_ptr<TSRStringList>& aList)
 {
     aList.reset();
-    const QByteArray& html = aHtml;
     const QByteArray query = aQuery.toUtf8();
     const int32_t extract = ExtractCode(aExtractType);
     const char* result = nullptr;
