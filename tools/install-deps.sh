@@ -3,7 +3,7 @@
 # Usage: tools/install-deps.sh [build|test|bench]...
 set -euo pipefail
 
-packages=(cmake g++ make pkgconf gettext
+packages=(cmake g++ make pkgconf gettext ca-certificates
           qt6-base-dev qt6-declarative-dev libcurl4-openssl-dev libpcre2-dev
           libmodest-dev libxml2-dev esbuild)
 for what in "$@"; do
