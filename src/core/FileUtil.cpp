@@ -1,5 +1,9 @@
 #include "core/FileUtil.h"
 
+#include "json/JsonNode.h"
+
+#include <QFile>
+
 #include <QFileDevice>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -34,6 +38,25 @@ bool DecodeUtf8Strict(const QByteArray& aBytes, QString& aText)
     aText = decoder.decode(bytes);
     if (decoder.hasError()) {
         aText.clear();
+        return false;
+    }
+    return true;
+}
+
+bool LoadJsonFile(const QString& sFileName, TJsonNode& aRoot)
+{
+    QFile file(sFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    QString text;
+    if (!DecodeUtf8Strict(bytes, text))
+        return false;
+    try {
+        aRoot.Parse(text);
+    } catch (const EJsonException&) {
         return false;
     }
     return true;

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class TJsonNode;
+
 // Writes bytes to a file through a temporary file in the same folder and a rename,
 // so a failed write never destroys the previous copy. With bOwnerOnly the file is
 // readable and writable by its owner only (0600), also when it existed before.
@@ -15,3 +17,7 @@ inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 // Decodes UTF-8 bytes, a leading byte-order mark skipped. False when the bytes
 // are not valid UTF-8; aText is then empty.
 bool DecodeUtf8Strict(const QByteArray& aBytes, QString& aText);
+
+// Reads a JSON data file (UTF-8, optional byte-order mark) into aRoot. False
+// when the file cannot be read, is not valid UTF-8 or is not a JSON document.
+bool LoadJsonFile(const QString& sFileName, TJsonNode& aRoot);

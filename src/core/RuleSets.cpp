@@ -133,22 +133,9 @@ bool TScrapRuleSets::SaveToFile(const QString& sFileName) const
 bool TScrapRuleSets::LoadFromFile(const QString& sFileName)
 {
     Clear();
-    QFile file(sFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    QString text;
-    if (!DecodeUtf8Strict(bytes, text))
-        return false;
-
     TJsonNode root;
-    try {
-        root.Parse(text);
-    } catch (const EJsonException&) {
+    if (!LoadJsonFile(sFileName, root))
         return false;
-    }
     // Sets and rules join the list as soon as they exist: a load that stops
     // keeps everything read before the fault.
     for (int i = 0; i < root.Count(); ++i) {

@@ -258,21 +258,9 @@ bool TProxies::SaveToFile(const QString& sFileName) const
 bool TProxies::LoadFromFile(const QString& sFileName)
 {
     Clear();
-    QFile file(sFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    QString text;
-    if (!DecodeUtf8Strict(bytes, text))
-        return false;
     TJsonNode root;
-    try {
-        root.Parse(text);
-    } catch (const EJsonException&) {
+    if (!LoadJsonFile(sFileName, root))
         return false;
-    }
     for (int i = 0; i < root.Count(); ++i) {
         const TJsonNode& item = *root.Child(i);
         // Anything but an object holds no proxy: no empty entry is made for it.
