@@ -61,3 +61,17 @@ bool LoadJsonFile(const QString& sFileName, TJsonNode& aRoot)
     }
     return true;
 }
+
+QString JsonFileArrayText(const QStringList& aItems)
+{
+    QString text = QStringLiteral("[\r\n");
+    for (qsizetype i = 0; i < aItems.size(); ++i) {
+        text += QLatin1String("  ");
+        text += aItems[i];
+        if (i + 1 < aItems.size())
+            text += QLatin1Char(',');
+        text += QLatin1String("\r\n");
+    }
+    text += QLatin1String("]\r\n");
+    return text;
+}

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class TJsonNode;
 
@@ -21,3 +22,7 @@ bool DecodeUtf8Strict(const QByteArray& aBytes, QString& aText);
 // Reads a JSON data file (UTF-8, optional byte-order mark) into aRoot. False
 // when the file cannot be read, is not valid UTF-8 or is not a JSON document.
 bool LoadJsonFile(const QString& sFileName, TJsonNode& aRoot);
+
+// The text of a JSON data file: "[", one item per line indented by two
+// spaces with commas between items, "]", each line ending in CR LF.
+QString JsonFileArrayText(const QStringList& aItems);

@@ -113,16 +113,10 @@ TScrapRuleSet* TScrapRuleSets::GetByName(const QString& sName) const
 
 QString TScrapRuleSets::GetJSONString() const
 {
-    QString text = QStringLiteral("[\r\n");
-    for (size_t i = 0; i < FSets.size(); ++i) {
-        text += QLatin1String("  ");
-        text += FSets[i]->GetJSONString();
-        if (i + 1 < FSets.size())
-            text += QLatin1Char(',');
-        text += QLatin1String("\r\n");
-    }
-    text += QLatin1String("]\r\n");
-    return text;
+    QStringList items;
+    for (const auto& set : FSets)
+        items << set->GetJSONString();
+    return JsonFileArrayText(items);
 }
 
 bool TScrapRuleSets::SaveToFile(const QString& sFileName) const

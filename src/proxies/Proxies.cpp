@@ -237,16 +237,10 @@ TProxy* TProxies::GetRandom() const
 
 QByteArray TProxies::FileBytes() const
 {
-    QString text = QStringLiteral("[\r\n");
-    for (size_t i = 0; i < FItems.size(); ++i) {
-        text += QLatin1String("  ");
-        text += FItems[i]->AsJSONStr();
-        if (i + 1 < FItems.size())
-            text += QLatin1Char(',');
-        text += QLatin1String("\r\n");
-    }
-    text += QLatin1String("]\r\n");
-    return QByteArray(kUtf8Bom) + text.toUtf8();
+    QStringList items;
+    for (const auto& proxy : FItems)
+        items << proxy->AsJSONStr();
+    return QByteArray(kUtf8Bom) + JsonFileArrayText(items).toUtf8();
 }
 
 bool TProxies::SaveToFile(const QString& sFileName) const
