@@ -9,50 +9,62 @@
 
 namespace {
 
-// The rules of one page arrive one call at a time with the same body: decode
-// it once per thread and page, not once per rule.
-const QString& DecodedPageForThread(const QByteArray& aBody)
+// The rules of one page arrive one call at a time with the same body, so what
+// is derived from it is kept per thread for the last body seen.
+struct TPageState {
+    QByteArray Body;
+    bool ContentChecked = false;
+    bool ContentIsLibraryText = false;
+    bool Decoded = false;
+    QString Text;
+};
+
+bool SameBody(const QByteArray& aKept, const QByteArray& aBody)
 {
-    struct TLastPage {
-        QByteArray Body;
-        QString Text;
-    };
-    thread_local TLastPage last;
-    // The same shared bytes (the usual case) are equal without comparing them:
-    // shared data cannot change while this copy holds it.
-    const bool sameData = !last.Body.isNull() && last.Body.constData() == aBody.constData()
-                          && last.Body.size() == aBody.size();
-    if (!sameData && (last.Body.isNull() || last.Body != aBody)) {
-        last.Text = DecodePageText(aBody);
-        last.Body = aBody;
-    }
-    return last.Text;
+    if (aKept.isNull())
+        return false;
+    // Shared bytes (the usual case) are equal without comparing them: shared
+    // data cannot change while the kept copy holds it.
+    return (aKept.constData() == aBody.constData() && aKept.size() == aBody.size()) || aKept == aBody;
 }
 
-// Whether the body is byte for byte what decoding it and encoding the text for the
-// query library would give: declared (or assumed) UTF-8, no byte-order mark, no NUL
-// and valid throughout. Most pages are; they then skip both conversions. Only for
-// bodies with their own NUL-terminated buffer (not raw data), as the library reads
-// up to the NUL. Kept per thread for the last page, like the decoded text.
-bool BodyIsLibraryText(const QByteArray& aBody)
+TPageState& PageStateForThread(const QByteArray& aBody)
 {
-    struct TLastCheck {
-        QByteArray Body;
-        bool Ready = false;
-    };
-    thread_local TLastCheck last;
-    const bool same = !last.Body.isNull() && last.Body.constData() == aBody.constData()
-                      && last.Body.size() == aBody.size();
-    if (same)
-        return last.Ready;
-    static const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
-    std::string repaired;
-    last.Body = aBody;
-    last.Ready = last.Body.data_ptr().d_ptr() != nullptr && !aBody.isEmpty() && !aBody.startsWith(kUtf8Bom)
-                 && !aBody.contains('\0') && DetectPageCharset(aBody) == QLatin1String("UTF8")
-                 && xq::MakeValidUtf8(std::string_view(aBody.constData(), size_t(aBody.size())), repaired).data()
-                        == aBody.constData();
-    return last.Ready;
+    thread_local TPageState state;
+    if (!SameBody(state.Body, aBody))
+        state = TPageState{aBody};
+    return state;
+}
+
+const QString& DecodedText(TPageState& aState)
+{
+    if (!aState.Decoded) {
+        aState.Text = DecodePageText(aState.Body);
+        aState.Decoded = true;
+    }
+    return aState.Text;
+}
+
+// Whether the body is byte for byte what decoding it and encoding the text for
+// the query library would give: declared (or assumed) UTF-8, no byte-order mark,
+// no NUL and valid throughout. Most pages are; they then skip both conversions.
+// The library reads up to a NUL, so a body without its own terminated buffer
+// (raw data) never goes to it directly.
+bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
+{
+    if (!aState.ContentChecked) {
+        static const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
+        const QByteArray& body = aState.Body;
+        std::string repaired;
+        aState.ContentIsLibraryText =
+            !body.isEmpty() && !body.startsWith(kUtf8Bom) && !body.contains('\0')
+            && DetectPageCharset(body) == QLatin1String("UTF8")
+            && xq::MakeValidUtf8(std::string_view(body.constData(), size_t(body.size())), repaired).data()
+                   == body.constData();
+        aState.ContentChecked = true;
+    }
+    QByteArray shared = aBody;  // data_ptr() is not const; a copy only shares
+    return aState.ContentIsLibraryText && shared.data_ptr().d_ptr() != nullptr;
 }
 
 }  // namespace
@@ -66,10 +78,11 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
     case qtXQuery:
     case qtCssPath:
     case qtTemplate: {
-        const int status = BodyIsLibraryText(aBody)
+        TPageState& page = PageStateForThread(aBody);
+        const int status = BodyIsLibraryText(page, aBody)
                                ? RunXmlQueryOnLibraryText(aBody, aRule.QueryType, aRule.Query, aRule.Attribute,
                                                           aRule.ExtractType, bChkUnique, aList)
-                               : RunXmlQuery(DecodedPageForThread(aBody), aRule.QueryType, aRule.Query,
+                               : RunXmlQuery(DecodedText(page), aRule.QueryType, aRule.Query,
                                              aRule.Attribute, aRule.ExtractType, bChkUnique, aList);
         if (status == 0)
             return true;
@@ -78,7 +91,7 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
         return false;
     }
     case qtRegEx:
-        return RunRegExQuery(DecodedPageForThread(aBody), aRule.Query, bChkUnique, aList, aFailure);
+        return RunRegExQuery(DecodedText(PageStateForThread(aBody)), aRule.Query, bChkUnique, aList, aFailure);
     default:
         if (aFailure)
             *aFailure = QStringLiteral("unknown query type %1").arg(int(aRule.QueryType));
