@@ -6,8 +6,14 @@ cd "$(dirname "$0")"
 tools/install-deps.sh test
 
 build=build/test
+# A compiler cache, when the machine has one, makes rebuilds of other checkouts cheap.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTOLLMARSH_SANITIZE=address,undefined \
-      -DTOLLMARSH_BUILD_TESTS=ON >/dev/null
+      -DTOLLMARSH_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
