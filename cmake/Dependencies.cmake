@@ -1,5 +1,15 @@
 # All dependencies come from Debian 12 packages (see test.sh / run.sh for the list).
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Qml)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Qml Widgets)
+
+# QScintilla for the rule tester's HTML editors (Debian ships no CMake config).
+find_library(QSCINTILLA_LIBRARY NAMES qscintilla2_qt6 REQUIRED)
+find_path(QSCINTILLA_INCLUDE_DIR Qsci/qsciscintilla.h
+          PATHS /usr/include/${CMAKE_LIBRARY_ARCHITECTURE}/qt6 REQUIRED)
+add_library(QScintilla::QScintilla UNKNOWN IMPORTED)
+set_target_properties(QScintilla::QScintilla PROPERTIES
+  IMPORTED_LOCATION ${QSCINTILLA_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${QSCINTILLA_INCLUDE_DIR})
+target_link_libraries(QScintilla::QScintilla INTERFACE Qt6::Widgets)
 find_package(CURL REQUIRED)
 find_package(LibXml2 REQUIRED)
 find_package(PkgConfig REQUIRED)
