@@ -7,6 +7,7 @@
 #include "engine/RunController.h"
 #include "ui/model/CsvReport.h"
 #include "ui/model/ResultsTable.h"
+#include "RecordingDialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -48,10 +49,8 @@ public:
     void SetExportEnabled(bool) override {}
     void RemoveResultColumns() override { FTable.RemoveResultColumns(); }
     void SetResultColumns(const QStringList& aCaptions) override { FTable.SetResultColumns(aCaptions); }
-    void ResultsChanged() override { FTable.ResultsChanged(); }
+    void ResultsChanged(int) override { FTable.ResultsChanged(); }
     void RemoveURLsWithoutResults() override { FTable.RemoveURLsWithoutResults(); }
-    void AddToLog(const QString&, TDateTime) override {}
-    void ShowError(const QString& aText) override { std::fprintf(stderr, "%s\n", qPrintable(aText)); }
 
 private:
     TResultsTable& FTable;
@@ -115,12 +114,16 @@ int main(int argc, char** argv)
     }
 
     TBenchView view(table);
+    TRecordingDialogs dialogs;
     QElapsedTimer wholeRun;
     wholeRun.start();
     {
-        TRunController controller(urls, [&rules] { return &rules; }, view, SyntheticWorkers(random));
-        if (!controller.Run(TRunMode::rmAllURLs))
+        TRunController controller(urls, [&rules] { return &rules; }, view, dialogs, SyntheticWorkers(random));
+        if (!controller.Run(TRunMode::rmAllURLs)) {
+            for (const QString& text : dialogs.Texts(TRecordingDialogs::TKind::Error))
+                std::fprintf(stderr, "%s\n", qPrintable(text));
             return 1;
+        }
         view.Loop.exec();
     }
     const double finishMs = Ms(view.SinceLastTask);

@@ -1,5 +1,6 @@
 #include "engine/RunController.h"
 
+#include "core/Dialogs.h"
 #include "core/Translate.h"
 
 #include "engine/PageWorker.h"
@@ -24,8 +25,9 @@ private:
 
 TRunController::TRunController(TURLTaskInfoList& aURLList,
                                std::function<const TScrapRuleSet*()> aCurrentRuleSet,
-                               IRunView& aView, TWorkerLauncher aLauncher, const TClock& aClock)
-    : FURLList(aURLList), FCurrentRuleSet(std::move(aCurrentRuleSet)), FView(aView),
+                               IRunView& aView, IDialogs& aDialogs, TWorkerLauncher aLauncher,
+                               const TClock& aClock)
+    : FURLList(aURLList), FCurrentRuleSet(std::move(aCurrentRuleSet)), FView(aView), FDialogs(aDialogs),
       FLauncher(aLauncher ? std::move(aLauncher) : PageWorkerLauncher()), FClock(aClock),
       FReceiver(std::make_unique<TReceiver>(*this))
 {
@@ -87,7 +89,7 @@ bool TRunController::Run(TRunMode aMode)
     FView.RemoveResultColumns();
     if (aMode != TRunMode::rmErrorURLs) {
         FURLList.FreeResults();
-        FView.ResultsChanged();
+        FView.ResultsChanged(IRunView::AllEntries);
     }
 
     const TRunSettings settings = FView.Settings();
@@ -118,7 +120,7 @@ bool TRunController::Run(TRunMode aMode)
 
     std::unique_ptr<TURLTaskInfo> first;
     if (!pool->PickTask(first)) {
-        FView.ShowError(Tr("Не удалось запустить первое задание, внутренняя ошибка"));
+        FDialogs.ShowError(Tr("Не удалось запустить первое задание, внутренняя ошибка"));
         return false;
     }
 
@@ -219,7 +221,7 @@ void TRunController::HandleTaskFinished(std::unique_ptr<TURLTaskInfo> aTask)
     if (results && results->TaskResult != trAborted) {
         if (TURLTaskInfo* entry = FURLList.GetByNum(aTask->Num)) {
             entry->TaskResults = std::move(aTask->TaskResults);  // frees the previous ones
-            FView.ResultsChanged();
+            FView.ResultsChanged(entry->Num);
         }
     }
     aTask.reset();
@@ -296,8 +298,9 @@ void TRunController::FinishRun()
     FRunning = false;
 
     FView.SetResultColumns(FResultCaptions);
-    FView.ResultsChanged();
+    FView.ResultsChanged(IRunView::AllEntries);
     FView.RunStateChanged(false);
+    FView.HideProgress();
 
     if (FView.Settings().ClearURLsWithoutResults)
         FView.RemoveURLsWithoutResults();

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class IDialogs;
 class TProxy;
 
 // Which URLs the run command checks.
@@ -53,12 +54,13 @@ class TRunController {
 public:
     // aCurrentRuleSet is read when a run starts (cloned for every task) and when
     // it ends (names of the result columns); it is a getter because the window
-    // may replace its current set between runs. Without a launcher the real page
-    // worker is used. The controller installs its receiver object as the message
+    // may replace its current set between runs. Its one modal box (no first task)
+    // goes to aDialogs. Without a launcher the real page worker is used. The controller installs its receiver object as the message
     // receiver (see Receiver()).
     TRunController(TURLTaskInfoList& aURLList,
                    std::function<const TScrapRuleSet*()> aCurrentRuleSet,
                    IRunView& aView,
+                   IDialogs& aDialogs,
                    TWorkerLauncher aLauncher = {},
                    const TClock& aClock = TClock::System());
     // Cancels a running run and waits for every worker thread before anything
@@ -108,6 +110,7 @@ private:
     TURLTaskInfoList& FURLList;
     std::function<const TScrapRuleSet*()> FCurrentRuleSet;
     IRunView& FView;
+    IDialogs& FDialogs;
     TWorkerLauncher FLauncher;
     const TClock& FClock;
 

@@ -1,6 +1,7 @@
 #pragma once
 // A recording window and scripted workers for the run controller's tests.
 
+#include "RecordingDialogs.h"
 #include "engine/RunController.h"
 #include "proxies/Proxies.h"
 
@@ -27,12 +28,13 @@ public:
     std::vector<bool> RunStates;   // every RunStateChanged, in order
     std::pair<int, int> LastProgress{-1, -1};
     std::vector<TLogLine> Log;
-    std::vector<QString> Errors;
+    std::optional<bool> ProgressHidden;
     std::optional<bool> CancelEnabled;
     std::optional<bool> ExportEnabled;
     int RemoveColumnsCalls = 0;
     std::vector<QStringList> ColumnSets;  // every SetResultColumns
     int ResultsChangedCalls = 0;
+    std::vector<int> ResultsChangedNums;  // every ResultsChanged, in order
     int RemoveWithoutResultsCalls = 0;
     std::vector<std::pair<int, void*>> Others;
     // Whether every listed entry held results when the run was reported idle.
@@ -53,15 +55,23 @@ public:
         if (!bRunning && OnIdle)
             OnIdle();
     }
-    void SetProgress(int aPosition, int aMaximum) override { LastProgress = {aPosition, aMaximum}; }
+    void SetProgress(int aPosition, int aMaximum) override
+    {
+        LastProgress = {aPosition, aMaximum};
+        ProgressHidden = false;
+    }
+    void HideProgress() override { ProgressHidden = true; }
     void SetCancelEnabled(bool bEnabled) override { CancelEnabled = bEnabled; }
     void SetExportEnabled(bool bEnabled) override { ExportEnabled = bEnabled; }
     void RemoveResultColumns() override { ++RemoveColumnsCalls; }
     void SetResultColumns(const QStringList& aCaptions) override { ColumnSets.push_back(aCaptions); }
-    void ResultsChanged() override { ++ResultsChangedCalls; }
+    void ResultsChanged(int aNum) override
+    {
+        ++ResultsChangedCalls;
+        ResultsChangedNums.push_back(aNum);
+    }
     void RemoveURLsWithoutResults() override { ++RemoveWithoutResultsCalls; }
     void AddToLog(const QString& aText, TDateTime aTime) override { Log.push_back({aText, aTime}); }
-    void ShowError(const QString& aText) override { Errors.push_back(aText); }
     void OtherMessage(int aCode, void* aParam) override { Others.emplace_back(aCode, aParam); }
 
     bool Logged(const QString& aText) const

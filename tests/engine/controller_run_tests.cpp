@@ -28,7 +28,7 @@ protected:
     {
         if (!FController)
             FController = std::make_unique<TRunController>(
-                URLs, [this] { return Rules.get(); }, View, Workers.Launcher(), Clock);
+                URLs, [this] { return Rules.get(); }, View, Dialogs, Workers.Launcher(), Clock);
         return *FController;
     }
 
@@ -57,6 +57,7 @@ protected:
     TURLTaskInfoList URLs;
     std::unique_ptr<TScrapRuleSet> Rules;
     TFakeRunView View;
+    TRecordingDialogs Dialogs;
     TScriptedWorkers Workers;
     std::unique_ptr<TRunController> FController;
 };
@@ -108,7 +109,11 @@ TEST_F(EngineRunController, StartsOneWorkerPerMessageInListOrder)
 
     EXPECT_FALSE(Controller().IsRunning());
     EXPECT_EQ(View.LastProgress, (std::pair<int, int>{3, 3}));
+    EXPECT_EQ(View.ProgressHidden, std::optional<bool>(true));
     EXPECT_EQ(View.RunStates, (std::vector<bool>{true, false}));
+    // All rows when the old results go, each finished row alone, all rows at the end.
+    EXPECT_EQ(View.ResultsChangedNums,
+              (std::vector<int>{IRunView::AllEntries, 2, 1, 3, IRunView::AllEntries}));
     EXPECT_EQ(Controller().State().ActiveThreadCount.load(), 0);
     EXPECT_EQ(Controller().State().TaskPool.load(), nullptr);
     EXPECT_EQ(View.ExportEnabled, std::optional<bool>(true));
@@ -315,10 +320,12 @@ TEST_P(EngineRunControllerNoRun, StartsNothing)
     EXPECT_TRUE(Workers.Launches.empty());
     EXPECT_TRUE(View.RunStates.empty());
     EXPECT_EQ(Controller().State().TaskPool.load(), nullptr);
-    EXPECT_EQ(View.Errors.size(), GetParam().ErrorShown ? 1u : 0u);
+    const QStringList errors = Dialogs.Texts(TRecordingDialogs::TKind::Error);
+    EXPECT_EQ(errors.size(), GetParam().ErrorShown ? 1 : 0);
     if (GetParam().ErrorShown) {
-        EXPECT_EQ(View.Errors[0], QStringLiteral("Не удалось запустить первое задание, внутренняя ошибка"));
+        EXPECT_EQ(errors[0], QStringLiteral("Не удалось запустить первое задание, внутренняя ошибка"));
     }
+    EXPECT_EQ(Dialogs.Calls.size(), size_t(errors.size()));
     for (int i = 0; i < URLs.Count(); ++i)
         EXPECT_EQ(URLs.At(i)->TaskResults != nullptr, GetParam().ResultsKept);
 

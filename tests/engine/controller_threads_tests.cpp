@@ -120,6 +120,7 @@ protected:
     TURLTaskInfoList URLs;
     std::unique_ptr<TScrapRuleSet> Rules;
     TFakeRunView View;
+    TRecordingDialogs Dialogs;
     TThreadWorkers Workers;
     std::unique_ptr<TRunController> Controller;
 };
@@ -130,7 +131,7 @@ TEST_F(EngineRunControllerThreads, WholeRunStaysWithinTheThreadLimit)
 {
     FillURLs(URLs, 40);
     Controller = std::make_unique<TRunController>(URLs, [this] { return Rules.get(); }, View,
-                                                  Workers.Launcher());
+                                                  Dialogs, Workers.Launcher());
     ASSERT_TRUE(Controller->Run(TRunMode::rmAllURLs));
     ASSERT_TRUE(PumpUntil([this] { return !Controller->IsRunning(); }));
 
@@ -156,7 +157,7 @@ TEST_F(EngineRunControllerThreads, DestroyedDuringARunWaitsForEveryWorker)
     FillURLs(URLs, 20);
     Workers.HoldUntilCancelled = true;
     Controller = std::make_unique<TRunController>(URLs, [this] { return Rules.get(); }, View,
-                                                  Workers.Launcher());
+                                                  Dialogs, Workers.Launcher());
     ASSERT_TRUE(Controller->Run(TRunMode::rmAllURLs));
     ASSERT_TRUE(PumpUntil([this] { return Workers.Started.load() == 4; }));
 
@@ -174,7 +175,7 @@ TEST_F(EngineRunControllerThreads, CancelledRunEndsOnceEveryWorkerHasReported)
     FillURLs(URLs, 20);
     Workers.HoldUntilCancelled = true;
     Controller = std::make_unique<TRunController>(URLs, [this] { return Rules.get(); }, View,
-                                                  Workers.Launcher());
+                                                  Dialogs, Workers.Launcher());
     ASSERT_TRUE(Controller->Run(TRunMode::rmAllURLs));
     ASSERT_TRUE(PumpUntil([this] { return Workers.Started.load() == 4; }));
     Controller->Cancel();
@@ -205,7 +206,7 @@ TEST_F(EngineRunControllerThreads, RealWorkersFetchAndAnalysePages)
     View.Current.RequestDelay = 20;
     View.Current.UserAgent = QStringLiteral("TestAgent/1.0");
 
-    Controller = std::make_unique<TRunController>(URLs, [this] { return Rules.get(); }, View);
+    Controller = std::make_unique<TRunController>(URLs, [this] { return Rules.get(); }, View, Dialogs);
     ASSERT_TRUE(Controller->Run(TRunMode::rmAllURLs));
     ASSERT_TRUE(PumpUntil([this] { return !Controller->IsRunning(); }));
 

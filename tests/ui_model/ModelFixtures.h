@@ -2,23 +2,24 @@
 // Small builders shared by the URL-list and report tests.
 
 #include "core/RunModel.h"
-#include "ui/model/UrlImport.h"
+#include "core/UrlListView.h"
 
 #include <QStringList>
 #include <initializer_list>
 #include <memory>
 #include <vector>
 
-// Records everything an import tells its window.
-struct RecordingImportView : IUrlImportView {
-    QStringList informations, warnings, log;
-    int progressMaximum = -1, progressSteps = 0;
+// Records the log lines and the progress an import shows in its window.
+struct RecordingListView : IUrlListView {
+    QStringList log;
+    int progressMaximum = -1, progressSteps = 0;  // the steps: the last position shown
     bool progressHidden = false;
-    void ShowInformation(const QString& t) override { informations << t; }
-    void ShowWarning(const QString& t) override { warnings << t; }
-    void AddToLog(const QString& t) override { log << t; }
-    void ShowProgress(int m) override { progressMaximum = m; }
-    void AdvanceProgress() override { ++progressSteps; }
+    void AddToLog(const QString& t, TDateTime) override { log << t; }
+    void SetProgress(int position, int maximum) override
+    {
+        progressSteps = position;
+        progressMaximum = maximum;
+    }
     void HideProgress() override { progressHidden = true; }
 };
 

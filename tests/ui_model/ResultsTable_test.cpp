@@ -6,12 +6,13 @@
 namespace {
 
 // Counts the window calls the table makes and decides whether the run button is enabled.
-struct RecordingHost : IResultsTableHost {
+struct RecordingHost : IUrlListView {
     bool runEnabled = true;
     int updates = 0, captions = 0, bulk = 0;
     void BeginUpdate() override { ++bulk; }
     void EndUpdate() override { --bulk; }
-    bool UpdateRunControls() override { ++updates; return runEnabled; }
+    void UpdateRunControls() override { ++updates; }
+    bool RunEnabled() const override { return runEnabled; }
     void UpdateURLsCaption() override { ++captions; }
 };
 

@@ -1,4 +1,5 @@
 #include "ModelFixtures.h"
+#include "RecordingDialogs.h"
 #include "ui/model/ResultsTable.h"
 #include "ui/model/UrlFilter.h"
 #include "ui/model/UrlImport.h"
@@ -13,8 +14,12 @@ struct UrlImport : ::testing::Test {
     QTemporaryDir dir;
     TURLTaskInfoList list;
     TResultsTable table{list};
-    RecordingImportView view;
-    TUrlImporter importer{list, table, view};
+    RecordingListView view;
+    TRecordingDialogs dialogs;
+    TUrlImporter importer{list, table, view, dialogs};
+
+    QStringList Warnings() const { return dialogs.Texts(TRecordingDialogs::TKind::Warning); }
+    QStringList Informations() const { return dialogs.Texts(TRecordingDialogs::TKind::Information); }
 
     QString WriteFile(const QString& name, const QByteArray& bytes)
     {
@@ -96,7 +101,7 @@ TEST_F(UrlImport, MissingTextFile_WarnsAndChangesNothing)
 {
     list.Add(std::make_unique<TURLTaskInfo>("http://kept.example/", 1));
     EXPECT_FALSE(importer.ImportTextFile(dir.filePath("nope.txt"), TCodePage("UTF-8")));
-    EXPECT_EQ(view.warnings, QStringList{"Файл с данными для импорта не найден!"});
+    EXPECT_EQ(Warnings(), QStringList{"Файл с данными для импорта не найден!"});
     EXPECT_EQ(list.Count(), 1);
     EXPECT_TRUE(view.log.isEmpty());
 }
@@ -109,7 +114,7 @@ TEST_F(UrlImport, LimitOf5000_StopsTheImportWithOneMessage)
     importer.ImportTextFile(WriteFile("many.txt", text), TCodePage("UTF-8"));
     EXPECT_EQ(list.Count(), 5000);
     EXPECT_EQ(list.At(4999)->Num, 5000);
-    EXPECT_EQ(view.informations, QStringList{"Ограничение: не более 5 000 URL"});
+    EXPECT_EQ(Informations(), QStringList{"Ограничение: не более 5 000 URL"});
     EXPECT_EQ(view.log, QStringList{"Данные загружены"});
     EXPECT_EQ(URLsCaption(&list), " Список URL (5000) ");
 }
@@ -178,21 +183,21 @@ TEST_F(UrlImport, Sitemap_ExternalEntityIsNeverRead)
         "<urlset><url><loc>&xxe;</loc></url><url><loc>http://a.example/&xxe;</loc></url></urlset>\n";
     importer.ImportSitemap(WriteFile("sitemap.xml", xxe));
     EXPECT_EQ(URLs(), QStringList{"http://a.example/"});
-    EXPECT_TRUE(view.warnings.isEmpty());
+    EXPECT_TRUE(Warnings().isEmpty());
 }
 
 TEST_F(UrlImport, Sitemap_Failures)
 {
     list.Add(std::make_unique<TURLTaskInfo>("http://kept.example/", 1));
     EXPECT_FALSE(importer.ImportSitemap(WriteFile("bad.xml", "<urlset><url>")));
-    ASSERT_EQ(view.warnings.size(), 1);
-    EXPECT_TRUE(view.warnings[0].startsWith("Ошибка при разборе файла: ")) << view.warnings[0].toStdString();
-    EXPECT_GT(view.warnings[0].size(), QString("Ошибка при разборе файла: ").size());
+    ASSERT_EQ(Warnings().size(), 1);
+    EXPECT_TRUE(Warnings()[0].startsWith("Ошибка при разборе файла: ")) << Warnings()[0].toStdString();
+    EXPECT_GT(Warnings()[0].size(), QString("Ошибка при разборе файла: ").size());
     EXPECT_EQ(list.Count(), 1);  // a file that does not parse changes nothing
 
-    view.warnings.clear();
+    dialogs.Clear();
     EXPECT_FALSE(importer.ImportSitemap(WriteFile("other.xml", "<sitemapindex/>")));
-    EXPECT_EQ(view.warnings, QStringList{"Файл данных имеет неприемлимый формат (нет тега \"urlset\")"});
+    EXPECT_EQ(Warnings(), QStringList{"Файл данных имеет неприемлимый формат (нет тега \"urlset\")"});
     EXPECT_EQ(list.Count(), 0);  // the preparation has already emptied the list
     EXPECT_TRUE(view.log.isEmpty());
 

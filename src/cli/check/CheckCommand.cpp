@@ -4,6 +4,7 @@
 #include "cli/check/ConsoleOutput.h"
 #include "cli/check/InterruptSignal.h"
 #include "cli/check/UrlSource.h"
+#include "core/Dialogs.h"
 #include "core/RuleSets.h"
 #include "core/RunModel.h"
 #include "core/Translate.h"
@@ -27,15 +28,32 @@ QString BesideExecutable(const QString& aName)
     return QDir(QCoreApplication::applicationDirPath()).filePath(aName);
 }
 
-// Import messages go to standard error; the import's log lines with --verbose.
-class TConsoleImportView : public IUrlImportView {
+// Message boxes become lines on standard error; nothing is asked.
+class TConsoleDialogs : public IDialogs {
+public:
+    explicit TConsoleDialogs(TConsoleOutput& aOut) : FOut(aOut) {}
+    void ShowWarning(const QString& aText) override { FOut.Message(aText); }
+    void ShowInformation(const QString& aText) override { FOut.Message(aText); }
+    void ShowError(const QString& aText) override { FOut.Message(aText); }
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    QString OpenFileName(const TFileDialogRequest&) override { return {}; }
+    QString SaveFileName(const TFileDialogRequest&) override { return {}; }
+    QString InputText(const QString&, const QString&, const QString& aInitialText) override
+    {
+        return aInitialText;
+    }
+
+private:
+    TConsoleOutput& FOut;
+};
+
+// The import's log lines go to standard error with --verbose.
+class TConsoleImportView : public IUrlListView {
 public:
     explicit TConsoleImportView(TConsoleOutput& aOut) : FOut(aOut) {}
-    void ShowInformation(const QString& aText) override { FOut.Message(aText); }
-    void ShowWarning(const QString& aText) override { FOut.Message(aText); }
-    void AddToLog(const QString& aText) override
+    void AddToLog(const QString& aText, TDateTime aTime) override
     {
-        FOut.LogLine(FormatLogTime(TClock::System().Now()) + QStringLiteral(" ") + aText);
+        FOut.LogLine(FormatLogTime(aTime) + QStringLiteral(" ") + aText);
     }
 
 private:
@@ -54,7 +72,6 @@ public:
 
     QEventLoop Loop;
     bool ExportEnabled = false;
-    bool Failed = false;
 
     TRunSettings Settings() const override
     {
@@ -71,10 +88,8 @@ public:
 
     void RunStateChanged(bool bRunning) override
     {
-        if (!bRunning) {
-            FOut.EndProgress();
+        if (!bRunning)
             Loop.quit();
-        }
     }
     void SetProgress(int aPosition, int aMaximum) override
     {
@@ -84,20 +99,16 @@ public:
         }
         FOut.SetProgress(aPosition);
     }
+    void HideProgress() override { FOut.EndProgress(); }
     void SetCancelEnabled(bool) override {}
     void SetExportEnabled(bool bEnabled) override { ExportEnabled = bEnabled; }
     void RemoveResultColumns() override { FTable.RemoveResultColumns(); }
     void SetResultColumns(const QStringList& aCaptions) override { FTable.SetResultColumns(aCaptions); }
-    void ResultsChanged() override { FTable.ResultsChanged(); }
+    void ResultsChanged(int) override { FTable.ResultsChanged(); }
     void RemoveURLsWithoutResults() override { FTable.RemoveURLsWithoutResults(); }
     void AddToLog(const QString& aText, TDateTime aTime) override
     {
         FOut.LogLine(FormatLogTime(aTime) + QStringLiteral(" ") + aText);
-    }
-    void ShowError(const QString& aText) override
-    {
-        Failed = true;
-        FOut.Message(aText);
     }
 
 private:
@@ -215,8 +226,9 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 
     TURLTaskInfoList urls;
     TResultsTable table(urls);
+    TConsoleDialogs dialogs(out);
     TConsoleImportView importView(out);
-    TUrlImporter importer(urls, table, importView);
+    TUrlImporter importer(urls, table, importView, dialogs);
     if (!ImportUrlFile(importer, aOptions.UrlsFile, TCodePage::SystemDefault()))
         throw TBadInput(QStringLiteral("the URL file was not imported: %1").arg(aOptions.UrlsFile));
     if (urls.Count() == 0)
@@ -224,7 +236,7 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 
     const TCurlGlobalGuard curlGlobal;  // before any worker thread starts
     TConsoleRunView view(aOptions, proxies, table, out);
-    TRunController controller(urls, [&ruleSet] { return &ruleSet; }, view);
+    TRunController controller(urls, [&ruleSet] { return &ruleSet; }, view, dialogs);
     TInterruptSignal interrupt([&controller] { controller.Cancel(); });
     if (!controller.Run(TRunMode::rmAllURLs))
         return ceBadInput;

@@ -206,7 +206,8 @@ void TResultsTable::DeleteURLNodes(const std::vector<int>& aNums)
         kept.push_back(r);
     }
     FRows = std::move(kept);
-    if (FHost->UpdateRunControls() && !FRows.empty())
+    FHost->UpdateRunControls();
+    if (FHost->RunEnabled() && !FRows.empty())
         FRows[size_t(remembered >= 0 ? remembered : int(FRows.size()) - 1)].selected = true;
 }
 

@@ -4,6 +4,7 @@
 // cell texts, colours, sorting, selection and the commands that remove rows.
 
 #include "core/RunModel.h"
+#include "core/UrlListView.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,22 +18,12 @@ constexpr unsigned OkCodeCellRGB = 0x0CCE6B;  // 12, 206, 107
 
 constexpr int FixedColumnCount = 4;
 
-// What the table asks of its window.
-class IResultsTableHost {
-public:
-    virtual ~IResultsTableHost() = default;
-    virtual void BeginUpdate() {}
-    virtual void EndUpdate() {}
-    // Refreshes the run controls and tells whether the run button is now enabled.
-    virtual bool UpdateRunControls() { return true; }
-    virtual void UpdateURLsCaption() {}
-};
-
 class TResultsTable {
 public:
     explicit TResultsTable(TURLTaskInfoList& aList);
 
-    void SetHost(IResultsTableHost* aHost) { FHost = aHost; }
+    // The window told about bulk updates, run controls and the caption; none by default.
+    void SetHost(IUrlListView* aHost) { FHost = aHost ? aHost : &FDefaultHost; }
 
     // Rows.
     int RowCount() const { return int(FRows.size()); }
@@ -85,8 +76,8 @@ private:
     void RemoveEntries(const std::vector<int>& aNums);
 
     TURLTaskInfoList& FList;
-    IResultsTableHost FDefaultHost;
-    IResultsTableHost* FHost = &FDefaultHost;
+    IUrlListView FDefaultHost;
+    IUrlListView* FHost = &FDefaultHost;
     std::vector<Row> FRows;
     QStringList FResultCaptions;
     int FSortColumn = -1;

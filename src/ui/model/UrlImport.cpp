@@ -3,13 +3,16 @@
 #include "ResultsTable.h"
 #include "SitemapReader.h"
 #include "UrlFilter.h"
+#include "core/Dialogs.h"
 #include "core/Translate.h"
+#include "core/UrlListView.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-TUrlImporter::TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlImportView& aView)
-    : FList(aList), FTable(aTable), FView(aView)
+TUrlImporter::TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlListView& aView,
+                           IDialogs& aDialogs, const TClock& aClock)
+    : FList(aList), FTable(aTable), FView(aView), FDialogs(aDialogs), FClock(aClock)
 {
 }
 
@@ -49,7 +52,7 @@ bool TUrlImporter::URLLimitReached()
 {
     if (FList.Count() < MaxURLCount)
         return false;
-    FView.ShowInformation(Tr("Ограничение: не более 5 000 URL"));
+    FDialogs.ShowInformation(Tr("Ограничение: не более 5 000 URL"));
     return true;
 }
 
@@ -71,23 +74,23 @@ void TUrlImporter::Close(const char* aLogLine)
     FView.UpdateRunControls();
     FView.UpdateURLsCaption();
     if (aLogLine)
-        FView.AddToLog(Tr(aLogLine));
+        FView.AddToLog(Tr(aLogLine), FClock.Now());
 }
 
 bool TUrlImporter::ImportTextFile(const QString& aFileName, const TCodePage& aCodePage)
 {
     if (!QFileInfo::exists(aFileName) || QFileInfo(aFileName).isDir()) {
-        FView.ShowWarning(Tr("Файл с данными для импорта не найден!"));
+        FDialogs.ShowWarning(Tr("Файл с данными для импорта не найден!"));
         return false;
     }
     QFile file(aFileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        FView.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
+        FDialogs.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        FView.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
+        FDialogs.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
         return false;
     }
     Prepare();
@@ -106,25 +109,26 @@ bool TUrlImporter::ImportSitemap(const QString& aFileName)
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        FView.ShowWarning(Tr("Ошибка при разборе файла: ") + file.errorString());
+        FDialogs.ShowWarning(Tr("Ошибка при разборе файла: ") + file.errorString());
         return false;
     }
     const TSitemapContent sitemap = ReadSitemap(bytes);
     if (sitemap.status == TSitemapContent::ParseError) {
-        FView.ShowWarning(Tr("Ошибка при разборе файла: ") + sitemap.errorMessage);
+        FDialogs.ShowWarning(Tr("Ошибка при разборе файла: ") + sitemap.errorMessage);
         return false;
     }
     Prepare();
     if (sitemap.status == TSitemapContent::NoUrlset) {
-        FView.ShowWarning(Tr("Файл данных имеет неприемлимый формат (нет тега \"urlset\")"));
+        FDialogs.ShowWarning(Tr("Файл данных имеет неприемлимый формат (нет тега \"urlset\")"));
         Close(nullptr);
         return false;
     }
-    FView.ShowProgress(sitemap.childCount);
+    int position = 0;
+    FView.SetProgress(position, sitemap.childCount);
     for (const QString& candidate : sitemap.candidates) {
         if (!Accept(candidate))
             break;
-        FView.AdvanceProgress();
+        FView.SetProgress(++position, sitemap.childCount);
     }
     Close("Данные загружены");
     FView.HideProgress();

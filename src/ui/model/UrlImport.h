@@ -3,6 +3,7 @@
 // duplicates skipped, at most 5 000 URLs, numbered and appended to the list
 // and the results table.
 
+#include "core/Clock.h"
 #include "core/CodePage.h"
 #include "core/RunModel.h"
 
@@ -13,30 +14,20 @@ class TResultsTable;
 
 constexpr int MaxURLCount = 5000;
 
-// What an import tells the window (or the command-line program).
-class IUrlImportView {
-public:
-    virtual ~IUrlImportView() = default;
-    virtual void ShowInformation(const QString& text) = 0;
-    virtual void ShowWarning(const QString& text) = 0;
-    virtual void AddToLog(const QString& text) = 0;  // stamped with the current time
-    virtual void BeginUpdate() {}
-    virtual void EndUpdate() {}
-    virtual void UpdateRunControls() {}
-    virtual void UpdateURLsCaption() {}
-    virtual void ShowProgress(int /*maximum*/) {}
-    virtual void AdvanceProgress() {}
-    virtual void HideProgress() {}
-};
+class IDialogs;
+class IUrlListView;
 
 class TUrlImporter {
 public:
-    TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlImportView& aView);
+    // Messages go to aDialogs; the grid updates, the progress and the log line to
+    // aView, the log line stamped by aClock.
+    TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlListView& aView,
+                 IDialogs& aDialogs, const TClock& aClock = TClock::System());
 
     bool KeepOnImport = false;  // keep the listed URLs (their results are dropped)
 
     // Each returns false when nothing was imported because of a refused input
-    // (the view has shown why); true otherwise, also when no URL was accepted.
+    // (a message has said why); true otherwise, also when no URL was accepted.
     bool ImportTextFile(const QString& aFileName, const TCodePage& aCodePage);
     bool ImportSitemap(const QString& aFileName);
     bool ImportClipboardText(const QString& aText);
@@ -53,7 +44,9 @@ private:
 
     TURLTaskInfoList& FList;
     TResultsTable& FTable;
-    IUrlImportView& FView;
+    IUrlListView& FView;
+    IDialogs& FDialogs;
+    const TClock& FClock;
     int FRunningNumber = 0;
 };
 
