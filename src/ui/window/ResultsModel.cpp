@@ -58,7 +58,6 @@ QVariant TResultsModel::data(const QModelIndex& aIndex, int aRole) const
     switch (aRole) {
     case Qt::DisplayRole:
         ++CellQueries;
-        LastQueriedRow = row;
         return FTable.CellText(row, column);
     case Qt::ToolTipRole: {
         const QString hint = FTable.Hint(row, column);

@@ -37,9 +37,8 @@ public:
     // The fixed captions after a language switch.
     void FixedCaptionsChanged();
 
-    // How many cells data() was asked for (the benchmark counts repainted rows).
+    // How many cell texts the view has asked for (the benchmark counts repaints).
     mutable long long CellQueries = 0;
-    mutable int LastQueriedRow = -1;
 
 private:
     TResultsTable& FTable;

@@ -25,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QUrl>
@@ -104,6 +105,7 @@ void TUrlPage::CreateControls()
     header->setMinimumSectionSize(20);
     for (int column = 0; column < FixedColumnCount; ++column)
         header->resizeSection(column, FixedColumnWidths[column]);
+    FitFixedCaptions();
     connect(header, &QHeaderView::sectionClicked, this, &TUrlPage::vtURLsHeaderClick);
     connect(header, &QHeaderView::sectionResized, this,
             [this](int aColumn, int, int aNewSize) { vtURLsSectionResized(aColumn, aNewSize); });
@@ -347,6 +349,20 @@ void TUrlPage::vtURLsHeaderClick(int aColumn)
     ApplySelectionFromTable(false);
 }
 
+// A fixed column is widened when its caption would be cut, as a translated
+// caption may be longer than the Russian one.
+void TUrlPage::FitFixedCaptions()
+{
+    QHeaderView* header = vtURLs->horizontalHeader();
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+    for (int column = 0; column < FixedColumnCount; ++column) {
+        const QString caption = FModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int needed = std::min(header->fontMetrics().horizontalAdvance(caption) + margins, MaxCodeWidth);
+        if (header->sectionSize(column) < needed)
+            header->resizeSection(column, needed);
+    }
+}
+
 void TUrlPage::vtURLsSectionResized(int aColumn, int aNewSize)
 {
     int bounded = aNewSize;
@@ -547,6 +563,7 @@ void TUrlPage::changeEvent(QEvent* aEvent)
 {
     if (aEvent->type() == QEvent::LanguageChange) {
         FModel->FixedCaptionsChanged();
+        FitFixedCaptions();
         UpdateURLsCaption();
     }
     QWidget::changeEvent(aEvent);

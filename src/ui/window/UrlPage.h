@@ -113,6 +113,7 @@ private:
     void miOpenInBrowserClick();
     void vtURLsHeaderClick(int aColumn);
     void vtURLsSectionResized(int aColumn, int aNewSize);
+    void FitFixedCaptions();
 
     void SyncSelectionToTable() const;
     void ApplySelectionFromTable(bool bScrollToFirst);
