@@ -4,6 +4,15 @@
 // pages. It only shows and forwards: imports go through TUrlImporter, rows
 // through TResultsTable, runs through TRunController, the report through
 // CsvReport, every modal box through IDialogs.
+//
+// The main window creates it once and wires it:
+//   pcPages->addTab(page, page->Caption()); CaptionChanged -> the tab's text;
+//   RunningChanged -> options page disabled while true; RuleMessage -> the rules
+//   page; pcBottom (BottomPages) receives tsNews and tsLog; the rules page calls
+//   UpdateRunControls when the current set gains or loses its rules; the close
+//   sequence starts with StopRun.
+// The page's run controller is the receiver of the workers' messages
+// (SetMessageReceiver), so posted log lines reach the log sink through it.
 
 #include "core/Clock.h"
 #include "engine/RunView.h"
