@@ -305,6 +305,11 @@ TEST_F(UrlPageTest, EmptyPage_ControlsCaptionsColumnsAndStates)
                                   "miOpenInBrowser"}));
     for (const auto& [name, shortcut] : items)
         EXPECT_EQ(Find<QAction>(name)->shortcut(), shortcut) << name;
+
+    // Tab goes from the grid through the enabled buttons.
+    Key(Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "btInsertURLs4Clip");
 }
 
 TEST_F(UrlPageTest, TextImport_DialogRowsCaptionLogAndMissingFile)

@@ -86,6 +86,7 @@ void TUrlPage::CreateControls()
     vtURLs->setShowGrid(true);
     vtURLs->setWordWrap(false);
     vtURLs->setSortingEnabled(false);  // the table sorts itself on a header click
+    vtURLs->setTabKeyNavigation(false);  // Tab leaves the grid for the buttons
     vtURLs->verticalHeader()->hide();
     vtURLs->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     vtURLs->verticalHeader()->setDefaultSectionSize(vtURLs->fontMetrics().height() + 6);
