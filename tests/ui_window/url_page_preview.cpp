@@ -101,8 +101,11 @@ int main(int argc, char** argv)
     auto* logLayout = new QVBoxLayout(logPage);
     logLayout->addWidget(log);
     page.BottomPages()->addTab(logPage, QString::fromUtf8(" Журнал "));
-    if (TranslationLanguage() != "ru")
+    if (TranslationLanguage() != "ru") {
         TranslateDesignTexts(&page);
+        QEvent change(QEvent::LanguageChange);  // as the main window sends after a switch
+        QApplication::sendEvent(&page, &change);
+    }
     page.setWindowTitle(page.Caption());
     QObject::connect(&page, &TUrlPage::CaptionChanged, &page, &QWidget::setWindowTitle);
     page.resize(1148, 720);

@@ -134,6 +134,7 @@ void TUrlPage::CreateControls()
     buttons->addSpacing(16);
     buttons->addWidget(btExport);
     buttons->addStretch(1);
+    FitButtonColumn();
 
     pProgress = new QWidget(this);
     pProgress->setObjectName(QStringLiteral("pProgress"));
@@ -364,6 +365,18 @@ void TUrlPage::FitFixedCaptions()
     }
 }
 
+// The buttons share the width of the longest caption with room on both sides.
+void TUrlPage::FitButtonColumn()
+{
+    QPushButton* const all[] = {btRunRequests, btAbortRequests, btInsertURLs4Clip,
+                                btImportURLs4TXT, btImportURLs4XML, btExport};
+    int width = 0;
+    for (QPushButton* button : all)
+        width = std::max(width, button->fontMetrics().horizontalAdvance(button->text()) + 32);
+    for (QPushButton* button : all)
+        button->setMinimumWidth(width);
+}
+
 void TUrlPage::vtURLsSectionResized(int aColumn, int aNewSize)
 {
     int bounded = aNewSize;
@@ -565,6 +578,7 @@ void TUrlPage::changeEvent(QEvent* aEvent)
     if (aEvent->type() == QEvent::LanguageChange) {
         FModel->FixedCaptionsChanged();
         FitFixedCaptions();
+        FitButtonColumn();
         UpdateURLsCaption();
     }
     QWidget::changeEvent(aEvent);

@@ -123,6 +123,7 @@ private:
     void vtURLsHeaderClick(int aColumn);
     void vtURLsSectionResized(int aColumn, int aNewSize);
     void FitFixedCaptions();
+    void FitButtonColumn();
 
     void SyncSelectionToTable() const;
     void ApplySelectionFromTable(bool bScrollToFirst);
