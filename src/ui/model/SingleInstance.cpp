@@ -5,7 +5,6 @@
 #include "core/Translate.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <unistd.h>
 
 TSingleInstance::TSingleInstance(const QString& aLockDir)
@@ -27,8 +26,9 @@ bool TSingleInstance::TryAcquire()
 
 QString TSingleInstance::DefaultLockDir()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    // The user's runtime folder when the session has one; it is private to the user.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QDir(runtime).exists() ? runtime : QDir::tempPath();
 }
 
 void ShowAlreadyRunning(IDialogs& aDialogs, const QString& sSettingsFileName)
