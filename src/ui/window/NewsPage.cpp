@@ -7,9 +7,16 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+// The pages are compiled into this static library: register them once.
+static void InitNewsResources()
+{
+    Q_INIT_RESOURCE(news);
+}
+
 TNewsPage::TNewsPage(TOpenUrlFn aOpenUrl, QWidget* aParent)
     : QWidget(aParent), FOpenUrl(std::move(aOpenUrl))
 {
+    InitNewsResources();
     setObjectName(QStringLiteral("tsNews"));
     wbNews = new QTextBrowser(this);
     wbNews->setObjectName(QStringLiteral("wbNews"));
