@@ -17,7 +17,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
 #include <QTabWidget>
@@ -103,8 +102,8 @@ void TfmMain::CreatePages()
     tsRules->setObjectName(QStringLiteral("tsRules"));
     edRuleSets = new QComboBox(tsRules);
     edRuleSets->setObjectName(QStringLiteral("edRuleSets"));
-    auto* rulesLayout = new QHBoxLayout(tsRules);
-    rulesLayout->addWidget(edRuleSets);
+    auto* rulesLayout = new QVBoxLayout(tsRules);
+    rulesLayout->addWidget(edRuleSets, 0, Qt::AlignLeft);
     rulesLayout->addStretch(1);
 
     tsOptions = new TOptionsPage(

@@ -185,6 +185,8 @@ void TOptionsPage::edUserAgentChange()
         edUserAgentText->setText(QString::fromUtf8(UserAgentRow(row).userAgent));
     QPalette palette = edUserAgentText->palette();
     palette.setColor(QPalette::Base, custom ? QColor(255, 255, 255) : QColor(192, 192, 192));
+    // The style's grey text of a disabled field would vanish on silver.
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(48, 48, 48));
     edUserAgentText->setPalette(palette);
 }
 

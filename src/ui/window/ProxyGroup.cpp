@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -116,6 +117,11 @@ TProxyGroup::~TProxyGroup() = default;
 void TProxyGroup::FillProxyList()
 {
     FModel->Refill();
+    // 110 pixels, or wider when a host and port would be cut.
+    lbProxies->resizeColumnToContents(TProxyListModel::pcHostAndPort);
+    QHeaderView* header = lbProxies->horizontalHeader();
+    header->resizeSection(TProxyListModel::pcHostAndPort,
+                          std::max(110, header->sectionSize(TProxyListModel::pcHostAndPort)));
 }
 
 void TProxyGroup::btAddProxy4ClipClick()
