@@ -5,7 +5,7 @@
 void TLogModel::AddLine(const QString& aText, TDateTime aTime)
 {
     beginInsertRows(QModelIndex(), 0, 0);
-    FLines.push_back({FormatLogTime(aTime), aText});
+    FLines.push_back({aTime, aText});
     endInsertRows();
 }
 
@@ -29,7 +29,7 @@ QVariant TLogModel::data(const QModelIndex& aIndex, int aRole) const
     if (aRole != Qt::DisplayRole || !aIndex.isValid() || aIndex.row() >= rowCount())
         return {};
     const TLine& line = Line(aIndex.row());
-    return aIndex.column() == lcTime ? line.Time : line.Text;
+    return aIndex.column() == lcTime ? FormatLogTime(line.Time) : line.Text;
 }
 
 QVariant TLogModel::headerData(int aSection, Qt::Orientation aOrientation, int aRole) const

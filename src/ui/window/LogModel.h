@@ -19,7 +19,7 @@ public:
     void AddLine(const QString& aText, TDateTime aTime);
     int LineCount() const { return int(FLines.size()); }
     // Row 0 is the newest line.
-    QString TimeText(int aRow) const { return Line(aRow).Time; }
+    QString TimeText(int aRow) const { return FormatLogTime(Line(aRow).Time); }
     QString EventText(int aRow) const { return Line(aRow).Text; }
     // The column captions follow the interface language.
     void Retranslate();
@@ -32,7 +32,7 @@ public:
 
 private:
     struct TLine {
-        QString Time;  // formatted once, when the line arrives
+        TDateTime Time;  // formatted when shown: only the visible rows pay for it
         QString Text;
     };
     const TLine& Line(int aRow) const { return FLines[FLines.size() - 1 - size_t(aRow)]; }
