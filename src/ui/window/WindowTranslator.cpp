@@ -15,13 +15,15 @@
 
 namespace {
 
-// A text that has nothing to translate (empty, or digits and signs only).
+// A text with something to translate: not empty, not a bare number.
 bool Translatable(const QString& aText)
 {
-    for (const QChar c : aText)
-        if (c.isLetter())
-            return true;
-    return false;
+    const QString trimmed = aText.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    bool number = false;
+    trimmed.toDouble(&number);
+    return !number;
 }
 
 QTableWidgetItem* TableHeader(QTableWidget* aTable, int aIndex)
