@@ -7,6 +7,8 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -124,8 +126,10 @@ TEST_F(WindowTest, TheCustomUserAgentRow)
     Start();
     auto* list = Find<QComboBox>("edUserAgent");
     auto* field = Find<QLineEdit>("edUserAgentText");
+    EXPECT_EQ(field->palette().color(QPalette::Base), QColor(192, 192, 192));
     Choose(list, 16);
     EXPECT_TRUE(field->isEnabled());
+    EXPECT_EQ(field->palette().color(QPalette::Base), QColor(255, 255, 255));
     EXPECT_EQ(field->text(), QStringLiteral("CustomBot/1.2"));
     field->clear();  // an emptied field gets the starting text again
     EXPECT_EQ(field->text(), QStringLiteral("CustomBot/1.2"));
@@ -208,4 +212,17 @@ TEST_F(WindowTest, TheAboutLinksOpenInTheBrowser)
     EXPECT_EQ(OpenedUrls[0].toString(), QStringLiteral("https://tollmarsh.example/ru/"));
     EXPECT_EQ(OpenedUrls[1].toString(), QStringLiteral("https://tollmarsh.example/"));
     EXPECT_EQ(OpenedUrls[2].toString(), QStringLiteral("https://tollmarsh.example/en/"));
+}
+
+TEST_F(WindowTest, AFileThatCannotBeWrittenAtCloseIsReported)
+{
+    WriteFile("Tollmarsh.ini", "[PARAMS]\nlang=ru\n");
+    Start();
+    // A folder in the place of the proxies file: it cannot be replaced.
+    ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("proxies.json")));
+    Close();
+    EXPECT_EQ(Dialogs.Texts(TRecordingDialogs::TKind::Warning),
+              QStringList({QStringLiteral("Не удалось сохранить файл: ") + Path("proxies.json")}));
+    EXPECT_EQ(ReadFile("Tollmarsh.ini").toStdString(), "[PARAMS]\nlang=ru\nuser-agent=0\nruleset-ndx=-1\n");
+    EXPECT_TRUE(QFileInfo::exists(Path("Tollmarsh.json")));
 }
