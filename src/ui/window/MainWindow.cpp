@@ -8,16 +8,13 @@
 #include "core/Messages.h"
 #include "core/Translate.h"
 #include "ui/model/AppSettings.h"
-#include "ui/model/OptionTables.h"
 #include "ui/model/UrlImport.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
