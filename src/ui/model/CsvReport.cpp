@@ -7,7 +7,7 @@
 namespace {
 
 const char* const FooterSource =
-    "Отчет сгенерирован при помощи Tollmarsh ( https://tollmarsh.example/ )";
+    "Отчет сгенерирован при помощи Tollmarsh ( " TOLLMARSH_SITE_URL " )";
 
 QString Line(const QStringList& fields)
 {

@@ -3,15 +3,13 @@
 // empty line and the footer; ";" between fields, no quoting, CR LF after every
 // line, the default code page without a byte-order mark.
 
+#include "ProgramSite.h"  // MakerSiteURL, part of the footer's catalogue key
 #include "core/CodePage.h"
 
 #include <QByteArray>
 #include <QString>
 
 class TResultsTable;
-
-// The maker's site, part of the footer's catalogue key.
-inline constexpr const char* MakerSiteURL = "https://tollmarsh.example/";
 
 QString CsvReportText(const TResultsTable& aTable);
 QByteArray CsvReportBytes(const TResultsTable& aTable, const TCodePage& aCodePage);

@@ -1,5 +1,7 @@
 #include "OptionTables.h"
 
+#include "ProgramSite.h"
+
 namespace {
 
 const TLanguageRow Languages[LanguageRowCount] = {
@@ -8,7 +10,7 @@ const TLanguageRow Languages[LanguageRowCount] = {
 };
 
 const TUserAgentRow UserAgents[UserAgentRowCount] = {
-    {"Gannetry", "Gannetry/2.1; +https://tollmarsh.example/"},
+    {"Gannetry", "Gannetry/2.1; +" TOLLMARSH_SITE_URL},
     {"YandexBot", "Mozilla/5.0 (compatible; YandexBot/3.0; +http://yandex.com/bots)"},
     {"YandexImages", "Mozilla/5.0 (compatible; YandexImages/3.0; +http://yandex.com/bots)"},
     {"GoogleBot", "Mozilla/5.0 (compatible; Googlebot/2.1; +http://www.google.com/bot.html)"},

@@ -1,0 +1,322 @@
+#include "MainWindow.h"
+
+#include "NewsPage.h"
+#include "OptionsPage.h"
+#include "ProxyGroup.h"
+#include "QtDialogs.h"
+#include "QtTranslations.h"
+#include "core/Messages.h"
+#include "core/Translate.h"
+#include "ui/model/AppSettings.h"
+#include "ui/model/UrlImport.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const RuleSetFileName = "Tollmarsh.json";
+const char* const ProxiesFileName = "proxies.json";
+
+QString WithSeparator(const QString& aDir)
+{
+    return aDir.endsWith(u'/') ? aDir : aDir + u'/';
+}
+
+}  // namespace
+
+TfmMain::TfmMain(TMainWindowSetup aSetup) : QWidget(nullptr), FSetup(std::move(aSetup))
+{
+    setObjectName(QStringLiteral("fmMain"));
+    setWindowTitle(QStringLiteral("Tollmarsh"));
+    resize(1148, 750);
+    if (FSetup.Dialogs) {
+        FDialogs = FSetup.Dialogs;
+    } else {
+        FOwnDialogs = std::make_unique<TQtDialogs>(this);
+        FDialogs = FOwnDialogs.get();
+    }
+    if (!FSetup.OpenUrl)
+        FSetup.OpenUrl = [](const QUrl& aUrl) { QDesktopServices::openUrl(aUrl); };
+    FormCreate();
+}
+
+TfmMain::~TfmMain()
+{
+    // Pages go before the objects they show; a window never closed writes nothing.
+    FreeEverything();
+}
+
+// ---- start-up ----
+
+void TfmMain::FormCreate()
+{
+    // 1. The translation layer: texts that stay as they are, the catalogues.
+    FTranslator.Exclude(QStringLiteral("cbAppLang"));
+    FTranslator.Exclude(QStringLiteral("lbVersion"));
+    FTranslator.Exclude(QStringLiteral("wbNews"));
+    FQtTranslations = std::make_unique<TQtTranslations>();
+    // 2. The system language.
+    FSystemLanguageId = FSetup.SystemLanguageId >= 0 ? FSetup.SystemLanguageId : SystemLanguageId();
+    // 3. The executable's directory.
+    FObjects = std::make_unique<TAppObjects>();
+    FObjects->ExeDir = WithSeparator(FSetup.ExeDir.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                             : FSetup.ExeDir);
+    InitTranslation(FObjects->ExeDir + QStringLiteral("locale"));
+    // Log lines posted from any thread arrive here.
+    SetMessageReceiver(this);
+    // 4-5. The lists live in FObjects; the pages show them.
+    CreatePages();
+}
+
+void TfmMain::CreatePages()
+{
+    pcPages = new QTabWidget(this);
+    pcPages->setObjectName(QStringLiteral("pcPages"));
+
+    // The URL page: TUrlPage takes this place; its BottomPages() is pcBottom.
+    tsURLs = new QWidget;
+    tsURLs->setObjectName(QStringLiteral("tsURLs"));
+    pcBottom = new QTabWidget(tsURLs);
+    pcBottom->setObjectName(QStringLiteral("pcBottom"));
+    auto* urlLayout = new QVBoxLayout(tsURLs);
+    urlLayout->addStretch(1);
+    urlLayout->addWidget(pcBottom, 1);
+
+    FNewsPage = new TNewsPage(FSetup.OpenUrl);
+    FLogPage = new TLogPage;
+    pcBottom->addTab(FNewsPage, QStringLiteral(" Новости "));
+    pcBottom->addTab(FLogPage, QStringLiteral(" Журнал "));
+
+    // The rules page: TRulesPage takes this place with its rule-set list edRuleSets.
+    tsRules = new QWidget;
+    tsRules->setObjectName(QStringLiteral("tsRules"));
+    edRuleSets = new QComboBox(tsRules);
+    edRuleSets->setObjectName(QStringLiteral("edRuleSets"));
+    auto* rulesLayout = new QVBoxLayout(tsRules);
+    rulesLayout->addWidget(edRuleSets, 0, Qt::AlignLeft);
+    rulesLayout->addStretch(1);
+
+    tsOptions = new TOptionsPage(
+        FObjects->Proxies, *FDialogs, [this](const QString& aText, TDateTime aTime) { AddToLog(aText, aTime); },
+        FSetup.OpenUrl, [] { return QString(); /* the run controller's CurrentUserAgent */ },
+        FObjects->ExeDir);
+    connect(tsOptions, &TOptionsPage::languageChosen, this, [this](int aRow) { cbAppLangChange(aRow); });
+    connect(tsOptions->ProxyGroup(), &TProxyGroup::checkFinished, this, [this] {
+        if (FClosePending)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
+
+    pcPages->addTab(tsURLs, QString());  // its caption is set at run time
+    pcPages->addTab(tsRules, QStringLiteral(" Правила "));
+    pcPages->addTab(tsOptions, QStringLiteral(" Настройки "));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(pcPages);
+}
+
+void TfmMain::showEvent(QShowEvent* aEvent)
+{
+    if (!FShown) {
+        FShown = true;
+        FormShow();
+    }
+    QWidget::showEvent(aEvent);
+}
+
+void TfmMain::FormShow()
+{
+    if (QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // 1. The settings file.
+    const TStoredSettings stored = ReadStoredSettings(FilePath(SettingsFileName));
+    tsOptions->LoadSettings(stored);
+    // 2. The starting folder of the URL import dialogs is the URL page's ExeDir.
+    // 3. The language, applied for the first time.
+    tsOptions->FillLanguages(ChooseLanguageRow(stored.Lang, FSystemLanguageId));
+    ApplyLanguage();
+    // 4. The news page, in the language chosen now; it is not loaded again.
+    FNewsPage->Load(tsOptions->LanguageCode());
+    pcBottom->setCurrentWidget(FNewsPage);
+    // 5. The User-Agent list.
+    tsOptions->FillUserAgents(stored.UserAgentRow);
+    // 6-7. The saved rule sets and the current set.
+    if (QFileInfo::exists(FilePath(RuleSetFileName)))
+        FObjects->SavedRuleSets.LoadFromFile(FilePath(RuleSetFileName));
+    ChooseRuleSet(stored.RuleSetNdx);
+    // 8. The proxy list.
+    if (QFileInfo::exists(FilePath(ProxiesFileName)))
+        FObjects->Proxies.LoadFromFile(FilePath(ProxiesFileName));
+    tsOptions->ProxyGroup()->FillProxyList();
+    // 9. The URL list is empty; its page caption.
+    FObjects->URLList.Clear();
+    UpdateURLsCaption();
+    UpdateRunControls();
+    // 10. The rules bar and the proxy columns follow their layouts.
+    // 11. The version.
+    tsOptions->AboutPanel()->AppendVersion();
+    // 12-13.
+    pcPages->setCurrentWidget(tsURLs);
+    PostLogMessage(Tr("Запуск программы"));
+}
+
+void TfmMain::ChooseRuleSet(int aStoredNdx)
+{
+    const TScrapRuleSets& saved = FObjects->SavedRuleSets;
+    edRuleSets->clear();
+    for (int i = 0; i < saved.Count(); ++i)
+        edRuleSets->addItem(saved.At(i)->Name);
+    TScrapRuleSet& current = FObjects->CurrentRuleSet;
+    const int ndx = ChooseRuleSetIndex(aStoredNdx, saved.Count());
+    if (ndx >= 0) {
+        current.AssignFrom(*saved.At(ndx));
+        current.Name = saved.At(ndx)->Name;
+        RecreateRulesPanels();
+        edRuleSets->setCurrentIndex(ndx);
+    } else {
+        // The default set is not a saved set until it is saved.
+        current.Clear();
+        current.Name = Tr("По-умолчанию");
+        edRuleSets->addItem(current.Name);
+        PostPlainMessage(WM_REBUILD_RULE_PANELS);
+        edRuleSets->setCurrentIndex(edRuleSets->count() - 1);
+    }
+}
+
+void TfmMain::RecreateRulesPanels()
+{
+    // The rules page rebuilds its panels here (TRulesPage::RecreateRulesPanels).
+}
+
+void TfmMain::UpdateRunControls()
+{
+    // The URL page's buttons (TUrlPage::UpdateRunControls).
+}
+
+void TfmMain::UpdateURLsCaption()
+{
+    pcPages->setTabText(pcPages->indexOf(tsURLs), URLsCaption(&FObjects->URLList));
+}
+
+// ---- log and language ----
+
+void TfmMain::AddToLog(const QString& sMessage, TDateTime aTime)
+{
+    FLogPage->AddToLog(sMessage, aTime);
+}
+
+bool TfmMain::event(QEvent* aEvent)
+{
+    switch (int(aEvent->type())) {
+    case WM_LOG_LINE: {
+        auto* line = static_cast<TLogLineEvent*>(aEvent);
+        if (line->Msg)
+            AddToLog(line->Msg->MsgText, line->Msg->MsgTime);
+        return true;  // the record goes with the event
+    }
+    case WM_TASK_FINISHED:
+    case WM_NEXT_TASK:
+    case WM_DELETE_RULE_PANEL:
+    case WM_REBUILD_RULE_PANELS:
+    case WM_TEST_RULE:
+        return true;  // the URL and rules pages handle these once they are here
+    default:
+        return QWidget::event(aEvent);
+    }
+}
+
+void TfmMain::ApplyLanguage()
+{
+    const QString code = tsOptions->LanguageCode();
+    SetTranslationLanguage(code);
+    FQtTranslations->Use(code);
+    if (!FTranslated) {
+        FTranslator.TranslateTree(this);
+        FTranslated = true;
+    } else {
+        FTranslator.Retranslate();
+    }
+    // Texts that widgets build themselves (column captions) follow here.
+    QEvent change(QEvent::LanguageChange);
+    for (QWidget* widget : findChildren<QWidget*>())
+        QCoreApplication::sendEvent(widget, &change);
+}
+
+void TfmMain::cbAppLangChange(int aRow)
+{
+    (void)aRow;  // the list's selection is the language
+    ApplyLanguage();
+    UpdateURLsCaption();
+    tsOptions->MarkLanguageChanged();
+}
+
+// ---- shut-down ----
+
+void TfmMain::closeEvent(QCloseEvent* aEvent)
+{
+    // A proxy check in progress ends after its current proxy; the close follows.
+    TProxyGroup* proxies = tsOptions ? tsOptions->ProxyGroup() : nullptr;
+    if (proxies && proxies->IsChecking()) {
+        proxies->RequestStop();
+        FClosePending = true;
+        aEvent->ignore();
+        return;
+    }
+    if (!FClosed)
+        FormClose();
+    aEvent->accept();
+}
+
+void TfmMain::FormClose()
+{
+    FClosed = true;
+    QStringList failed;
+    // 1-2. The changed settings, then the rule-set index.
+    const TSettingWrites writes =
+        SettingsToWrite(tsOptions->Values(), tsOptions->Marks(), RuleSetIndexForClose());
+    if (!WriteSettings(FilePath(SettingsFileName), writes))
+        failed.append(FilePath(SettingsFileName));
+    // 3. The saved rule sets (not the unsaved changes of the current set).
+    if (!FObjects->SavedRuleSets.SaveToFile(FilePath(RuleSetFileName)))
+        failed.append(FilePath(RuleSetFileName));
+    // 4. The proxy list.
+    if (!FObjects->Proxies.SaveToFile(FilePath(ProxiesFileName)))
+        failed.append(FilePath(ProxiesFileName));
+    // The previous copies are intact; the user learns what was not saved.
+    if (!failed.isEmpty())
+        FDialogs->ShowWarning(FormatText(Tr("Не удалось сохранить файл: %s"), {failed.join(QStringLiteral(", "))}));
+    // 5.
+    FreeEverything();
+}
+
+int TfmMain::RuleSetIndexForClose() const
+{
+    QString name = edRuleSets->currentText();
+    if (name.isEmpty())
+        name = Tr("По-умолчанию");
+    return FObjects->SavedRuleSets.GetNdxByName(name);
+}
+
+void TfmMain::FreeEverything()
+{
+    if (MessageReceiver() == this)
+        SetMessageReceiver(nullptr);
+    // The pages first: the URL page's run controller cancels a run and waits
+    // for its workers before any list they use is freed.
+    delete pcPages;
+    pcPages = nullptr;
+    tsURLs = tsRules = nullptr;
+    tsOptions = nullptr;
+    pcBottom = nullptr;
+    FNewsPage = nullptr;
+    FLogPage = nullptr;
+    edRuleSets = nullptr;
+    FObjects.reset();
+}

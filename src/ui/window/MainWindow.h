@@ -1,0 +1,86 @@
+#pragma once
+// The main window TfmMain: the page control pcPages with the URL page, the
+// rules page and the options page, the window's start-up (FormCreate,
+// FormShow), its shut-down (FormClose), the event log and the interface
+// language. It owns every process-wide object (TAppObjects).
+
+#include "LogPage.h"
+#include "WindowTranslator.h"
+#include "ui/model/AppObjects.h"
+
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class IDialogs;
+class QComboBox;
+class QTabWidget;
+class TNewsPage;
+class TOptionsPage;
+class TQtDialogs;
+class TQtTranslations;
+
+struct TMainWindowSetup {
+    QString ExeDir;             // with a trailing separator; empty: the executable's folder
+    int SystemLanguageId = -1;  // -1: the system's
+    IDialogs* Dialogs = nullptr;  // none: Qt's real dialogs
+    std::function<void(const QUrl&)> OpenUrl;  // none: the default browser
+};
+
+class TfmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfmMain(TMainWindowSetup aSetup = {});
+    ~TfmMain() override;
+
+    void AddToLog(const QString& sMessage, TDateTime aTime);
+    // The enabled state of the URL page's buttons from the run state.
+    void UpdateRunControls();
+    void UpdateURLsCaption();
+    void ApplyLanguage();
+    void cbAppLangChange(int aRow);
+
+    TAppObjects& Objects() { return *FObjects; }
+    TOptionsPage* OptionsPage() const { return tsOptions; }
+    TLogPage* LogPage() const { return FLogPage; }
+    TNewsPage* NewsPage() const { return FNewsPage; }
+    const TWindowTranslator& Translator() const { return FTranslator; }
+
+protected:
+    bool event(QEvent* aEvent) override;
+    void showEvent(QShowEvent* aEvent) override;
+    void closeEvent(QCloseEvent* aEvent) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void CreatePages();
+    void ChooseRuleSet(int aStoredNdx);
+    void RecreateRulesPanels();
+    int RuleSetIndexForClose() const;
+    void FreeEverything();
+    QString FilePath(const char* aName) const { return FObjects->ExeDir + QString::fromLatin1(aName); }
+
+    TMainWindowSetup FSetup;
+    std::unique_ptr<TQtDialogs> FOwnDialogs;
+    IDialogs* FDialogs;
+    std::unique_ptr<TAppObjects> FObjects;
+    TWindowTranslator FTranslator;
+    std::unique_ptr<TQtTranslations> FQtTranslations;
+    bool FTranslated = false;
+    int FSystemLanguageId = 0;
+    bool FShown = false;
+    bool FClosed = false;
+    bool FClosePending = false;  // asked while a proxy check ran
+
+    QTabWidget* pcPages = nullptr;
+    QWidget* tsURLs = nullptr;
+    QWidget* tsRules = nullptr;
+    TOptionsPage* tsOptions = nullptr;
+    QTabWidget* pcBottom = nullptr;
+    TNewsPage* FNewsPage = nullptr;
+    TLogPage* FLogPage = nullptr;
+    QComboBox* edRuleSets = nullptr;  // the rule-set list of the rules page
+};
