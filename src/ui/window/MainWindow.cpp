@@ -5,6 +5,7 @@
 #include "ProxyGroup.h"
 #include "QtDialogs.h"
 #include "QtTranslations.h"
+#include "UrlPage.h"
 #include "core/Messages.h"
 #include "core/Translate.h"
 #include "ui/model/AppSettings.h"
@@ -69,25 +70,34 @@ void TfmMain::FormCreate()
     FObjects->ExeDir = WithSeparator(FSetup.ExeDir.isEmpty() ? QCoreApplication::applicationDirPath()
                                                              : FSetup.ExeDir);
     InitTranslation(FObjects->ExeDir + QStringLiteral("locale"));
-    // Log lines posted from any thread arrive here.
-    SetMessageReceiver(this);
     // 4-5. The lists live in FObjects; the pages show them.
     CreatePages();
 }
 
 void TfmMain::CreatePages()
 {
-    pcPages = new QTabWidget(this);
+    pcPages = std::make_unique<QTabWidget>(this);
     pcPages->setObjectName(QStringLiteral("pcPages"));
+    const auto log = [this](const QString& aText, TDateTime aTime) { AddToLog(aText, aTime); };
 
-    // The URL page: TUrlPage takes this place; its BottomPages() is pcBottom.
-    tsURLs = new QWidget;
-    tsURLs->setObjectName(QStringLiteral("tsURLs"));
-    pcBottom = new QTabWidget(tsURLs);
-    pcBottom->setObjectName(QStringLiteral("pcBottom"));
-    auto* urlLayout = new QVBoxLayout(tsURLs);
-    urlLayout->addStretch(1);
-    urlLayout->addWidget(pcBottom, 1);
+    tsOptions = new TOptionsPage(
+        FObjects->Proxies, *FDialogs, log, FSetup.OpenUrl,
+        [this] { return tsURLs ? tsURLs->CurrentUserAgent() : QString(); }, FObjects->ExeDir);
+    connect(tsOptions, &TOptionsPage::languageChosen, this, [this](int aRow) { cbAppLangChange(aRow); });
+    connect(tsOptions->ProxyGroup(), &TProxyGroup::checkFinished, this, [this] {
+        if (FClosePending)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
+
+    // The URL page's run controller receives every posted message; its log
+    // lines come back through the log sink.
+    tsURLs = new TUrlPage(FObjects->URLList, [this] { return &FObjects->CurrentRuleSet; }, *tsOptions,
+                          FObjects->Proxies, *FDialogs, log, FObjects->ExeDir);
+    connect(tsURLs, &TUrlPage::CaptionChanged, this,
+            [this](const QString& aCaption) { pcPages->setTabText(pcPages->indexOf(tsURLs), aCaption); });
+    connect(tsURLs, &TUrlPage::RunningChanged, this,
+            [this](bool bRunning) { tsOptions->SetOptionsEnabled(!bRunning); });
+    pcBottom = tsURLs->BottomPages();
 
     FNewsPage = new TNewsPage(FSetup.OpenUrl);
     FLogPage = new TLogPage;
@@ -103,22 +113,12 @@ void TfmMain::CreatePages()
     rulesLayout->addWidget(edRuleSets, 0, Qt::AlignLeft);
     rulesLayout->addStretch(1);
 
-    tsOptions = new TOptionsPage(
-        FObjects->Proxies, *FDialogs, [this](const QString& aText, TDateTime aTime) { AddToLog(aText, aTime); },
-        FSetup.OpenUrl, [] { return QString(); /* the run controller's CurrentUserAgent */ },
-        FObjects->ExeDir);
-    connect(tsOptions, &TOptionsPage::languageChosen, this, [this](int aRow) { cbAppLangChange(aRow); });
-    connect(tsOptions->ProxyGroup(), &TProxyGroup::checkFinished, this, [this] {
-        if (FClosePending)
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    });
-
     pcPages->addTab(tsURLs, QString());  // its caption is set at run time
     pcPages->addTab(tsRules, QStringLiteral(" Правила "));
     pcPages->addTab(tsOptions, QStringLiteral(" Настройки "));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(pcPages);
+    layout->addWidget(pcPages.get());
 }
 
 void TfmMain::showEvent(QShowEvent* aEvent)
@@ -138,7 +138,7 @@ void TfmMain::FormShow()
     // 1. The settings file.
     const TStoredSettings stored = ReadStoredSettings(FilePath(SettingsFileName));
     tsOptions->LoadSettings(stored);
-    // 2. The starting folder of the URL import dialogs is the URL page's ExeDir.
+    // 2. The starting folder of the URL import dialogs is the URL page's ExeDir (given at creation).
     // 3. The language, applied for the first time.
     tsOptions->FillLanguages(ChooseLanguageRow(stored.Lang, FSystemLanguageId));
     ApplyLanguage();
@@ -155,8 +155,7 @@ void TfmMain::FormShow()
     if (QFileInfo::exists(FilePath(ProxiesFileName)))
         FObjects->Proxies.LoadFromFile(FilePath(ProxiesFileName));
     tsOptions->ProxyGroup()->FillProxyList();
-    // 9. The URL list is empty; its page caption.
-    FObjects->URLList.Clear();
+    // 9. The URL list starts empty; its page caption.
     UpdateURLsCaption();
     UpdateRunControls();
     // 10. The rules bar and the proxy columns follow their layouts.
@@ -197,12 +196,12 @@ void TfmMain::RecreateRulesPanels()
 
 void TfmMain::UpdateRunControls()
 {
-    // The URL page's buttons (TUrlPage::UpdateRunControls).
+    tsURLs->UpdateRunControls();
 }
 
 void TfmMain::UpdateURLsCaption()
 {
-    pcPages->setTabText(pcPages->indexOf(tsURLs), URLsCaption(&FObjects->URLList));
+    tsURLs->UpdateURLsCaption();
 }
 
 // ---- log and language ----
@@ -210,26 +209,6 @@ void TfmMain::UpdateURLsCaption()
 void TfmMain::AddToLog(const QString& sMessage, TDateTime aTime)
 {
     FLogPage->AddToLog(sMessage, aTime);
-}
-
-bool TfmMain::event(QEvent* aEvent)
-{
-    switch (int(aEvent->type())) {
-    case WM_LOG_LINE: {
-        auto* line = static_cast<TLogLineEvent*>(aEvent);
-        if (line->Msg)
-            AddToLog(line->Msg->MsgText, line->Msg->MsgTime);
-        return true;  // the record goes with the event
-    }
-    case WM_TASK_FINISHED:
-    case WM_NEXT_TASK:
-    case WM_DELETE_RULE_PANEL:
-    case WM_REBUILD_RULE_PANELS:
-    case WM_TEST_RULE:
-        return true;  // the URL and rules pages handle these once they are here
-    default:
-        return QWidget::event(aEvent);
-    }
 }
 
 void TfmMain::ApplyLanguage()
@@ -306,13 +285,13 @@ int TfmMain::RuleSetIndexForClose() const
 
 void TfmMain::FreeEverything()
 {
-    if (MessageReceiver() == this)
-        SetMessageReceiver(nullptr);
     // The pages first: the URL page's run controller cancels a run and waits
     // for its workers before any list they use is freed.
-    delete pcPages;
-    pcPages = nullptr;
-    tsURLs = tsRules = nullptr;
+    if (tsURLs)
+        tsURLs->StopRun();
+    pcPages.reset();
+    tsURLs = nullptr;
+    tsRules = nullptr;
     tsOptions = nullptr;
     pcBottom = nullptr;
     FNewsPage = nullptr;

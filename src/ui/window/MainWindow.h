@@ -18,6 +18,7 @@ class QComboBox;
 class QTabWidget;
 class TNewsPage;
 class TOptionsPage;
+class TUrlPage;
 class TQtDialogs;
 class TQtTranslations;
 
@@ -43,12 +44,12 @@ public:
 
     TAppObjects& Objects() { return *FObjects; }
     TOptionsPage* OptionsPage() const { return tsOptions; }
+    TUrlPage* UrlPage() const { return tsURLs; }
     TLogPage* LogPage() const { return FLogPage; }
     TNewsPage* NewsPage() const { return FNewsPage; }
     const TWindowTranslator& Translator() const { return FTranslator; }
 
 protected:
-    bool event(QEvent* aEvent) override;
     void showEvent(QShowEvent* aEvent) override;
     void closeEvent(QCloseEvent* aEvent) override;
 
@@ -75,8 +76,8 @@ private:
     bool FClosed = false;
     bool FClosePending = false;  // asked while a proxy check ran
 
-    QTabWidget* pcPages = nullptr;
-    QWidget* tsURLs = nullptr;
+    std::unique_ptr<QTabWidget> pcPages;  // freed first at close (see FreeEverything)
+    TUrlPage* tsURLs = nullptr;
     QWidget* tsRules = nullptr;
     TOptionsPage* tsOptions = nullptr;
     QTabWidget* pcBottom = nullptr;

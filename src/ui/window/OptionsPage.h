@@ -4,6 +4,7 @@
 // changed mark of every option control; close writes only marked settings.
 
 #include "AboutPanel.h"
+#include "OptionValues.h"
 #include "engine/RunSettings.h"
 #include "proxies/ProxyCommands.h"
 #include "ui/model/AppSettings.h"
@@ -17,7 +18,7 @@ class QLineEdit;
 class TProxyGroup;
 class TRangeSpinBox;
 
-class TOptionsPage : public QWidget {
+class TOptionsPage : public QWidget, public IOptionValues {
     Q_OBJECT
 public:
     using TTextFn = std::function<QString()>;
@@ -46,9 +47,9 @@ public:
     bool UseProxies() const;
     bool UniqueResults() const;
     bool ClearURLsWithoutResults() const;
-    bool KeepURLsOnImport() const;
+    bool KeepURLsOnImport() const override;
     QString ProxyTestURL() const { return FProxyTestURL; }
-    TRunSettings RunSettings() const;
+    TRunSettings RunSettings() const override;
 
     // Everything close writes.
     TOptionValues Values() const;

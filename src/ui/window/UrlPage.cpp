@@ -560,6 +560,11 @@ void TUrlPage::OtherMessage(int aCode, void* aParam)
     emit RuleMessage(aCode, aParam);
 }
 
+QString TUrlPage::CurrentUserAgent() const
+{
+    return FController->CurrentUserAgent();
+}
+
 void TUrlPage::StopRun()
 {
     if (!IsRunning())

@@ -58,6 +58,8 @@ public:
     // Validates the rules with messages (the rule panels); without one every rule passes.
     void SetRulesCheck(std::function<bool()> aCheck) { FRulesCheck = std::move(aCheck); }
     bool IsRunning() const;
+    // The User-Agent text captured when the latest run started.
+    QString CurrentUserAgent() const;
     // Closing during a run: cancels it, waits for the workers (their transfers
     // end at once) and lets the run end as a cancelled run, so every finished
     // task lands in its entry and nothing is freed under a worker.
