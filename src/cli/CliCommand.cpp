@@ -48,17 +48,17 @@ int RunCli(const QStringList& aArgs, std::span<const TCliCommand> aCommands, TCl
 {
     if (aArgs.isEmpty()) {
         WriteText(aIo.Err, CommandList(aCommands));
-        return kExitUsage;
+        return ecUsage;
     }
     const QString& first = aArgs.first();
     if (first == QLatin1String("--help") || first == QLatin1String("-h")
         || (first == QLatin1String("help") && aArgs.size() == 1)) {
         WriteText(aIo.Out, CommandList(aCommands));
-        return kExitOk;
+        return ecOk;
     }
     if (first == QLatin1String("--version")) {
         WriteLine(aIo.Out, kProgram + u' ' + QCoreApplication::applicationVersion());
-        return kExitOk;
+        return ecOk;
     }
     QString name = first;
     QStringList rest = aArgs.mid(1);
@@ -70,7 +70,22 @@ int RunCli(const QStringList& aArgs, std::span<const TCliCommand> aCommands, TCl
     if (!command) {
         WriteLine(aIo.Err, QStringLiteral("%1: unknown command \"%2\"; \"%1 --help\" lists the commands")
                                .arg(kProgram, name));
-        return kExitUsage;
+        return ecUsage;
     }
     return command->Run(rest, aIo);
+}
+
+QString ExitCodesHelp(bool bCheck)
+{
+    if (bCheck) {
+        return QStringLiteral("Exit codes: %1 every URL answered 200; %2 the run completed, some URLs failed;\n"
+                              "%3 bad usage or input (nothing is fetched); %4 the report could not be\n"
+                              "written; %5 cancelled with Ctrl+C (the report holds the URLs finished so far).\n")
+            .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed)).arg(int(ecCancelled));
+    }
+    return QStringLiteral("Exit codes: %1 the rule was applied (even with no values); %2 the rule cannot be\n"
+                          "applied to this page (the query library failed, a regular expression exceeded\n"
+                          "its search limits) or the page could not be fetched; %3 bad usage, an unreadable\n"
+                          "page or an invalid query; %4 the values could not be written.\n")
+        .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed));
 }

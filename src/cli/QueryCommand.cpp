@@ -2,6 +2,7 @@
 
 #include "analysis/PageAnalysis.h"
 #include "cli/CliArgs.h"
+#include "cli/RuleText.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -48,66 +49,7 @@ int UsageError(TCliIo& aIo, const QString& aMessage)
 {
     WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + aMessage);
     WriteLine(aIo.Err, QStringLiteral("\"tollmarsh-cli query --help\" describes the options."));
-    return kExitUsage;
-}
-
-bool ParseQueryType(const QString& aText, TScrapQueryType& aType)
-{
-    static const QHash<QString, TScrapQueryType> kTypes = {
-        {QStringLiteral("xpath"), qtXPath},     {QStringLiteral("xquery"), qtXQuery},
-        {QStringLiteral("css"), qtCssPath},     {QStringLiteral("regex"), qtRegEx},
-        {QStringLiteral("template"), qtTemplate},
-    };
-    const auto it = kTypes.constFind(aText.toLower());
-    if (it == kTypes.constEnd())
-        return false;
-    aType = it.value();
-    return true;
-}
-
-bool ParseExtractType(const QString& aText, TScrapExtractType& aType)
-{
-    static const QHash<QString, TScrapExtractType> kModes = {
-        {QStringLiteral("text"), etTextContent},
-        {QStringLiteral("outer"), etOuterHTML},
-        {QStringLiteral("inner"), etInnerHTML},
-        {QStringLiteral("any"), etAnyPart},
-    };
-    const auto it = kModes.constFind(aText.toLower());
-    if (it == kModes.constEnd())
-        return false;
-    aType = it.value();
-    return true;
-}
-
-QString LanguageName(TScrapQueryType aType)
-{
-    switch (aType) {
-    case qtXPath:
-        return QStringLiteral("XPath query");
-    case qtXQuery:
-        return QStringLiteral("XQuery");
-    case qtCssPath:
-        return QStringLiteral("CSS selector");
-    case qtTemplate:
-        return QStringLiteral("HTML template");
-    default:
-        return QStringLiteral("regular expression");
-    }
-}
-
-// Why the rule's query is unusable, or an empty text when it is valid.
-QString QueryProblem(const TScrapRule& aRule)
-{
-    if (aRule.Query.isEmpty())
-        return QStringLiteral("the query is empty");
-    if (aRule.QueryType == qtRegEx) {
-        const QString error = RegExPatternError(aRule.Query);
-        return error.isEmpty() ? QString() : QStringLiteral("invalid regular expression: ") + error;
-    }
-    const bool valid = aRule.QueryType == qtTemplate ? CheckTemplateValid(aRule.Query)
-                                                     : CheckQueryValid(aRule.Query, aRule.QueryType);
-    return valid ? QString() : QStringLiteral("invalid %1: %2").arg(LanguageName(aRule.QueryType), aRule.Query);
+    return ecUsage;
 }
 
 }  // namespace
@@ -119,22 +61,22 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         return UsageError(aIo, args.Error());
     if (args.HelpRequested()) {
         WriteText(aIo.Out, Help());
-        return kExitOk;
+        return ecOk;
     }
 
     TScrapRule rule;
     if (!args.Has(QStringLiteral("type")))
         return UsageError(aIo, QStringLiteral("--type is required"));
-    if (!ParseQueryType(args.Value(QStringLiteral("type")), rule.QueryType))
+    if (!ParseQueryTypeName(args.Value(QStringLiteral("type")), rule.QueryType))
         return UsageError(aIo, QStringLiteral("unknown --type \"%1\" (xpath, xquery, css, regex or template)")
                                    .arg(args.Value(QStringLiteral("type"))));
     if (!args.Has(QStringLiteral("query")))
         return UsageError(aIo, QStringLiteral("--query is required"));
     rule.Query = args.Value(QStringLiteral("query"));
     rule.Attribute = args.Value(QStringLiteral("attr"));
-    rule.ExtractType = rule.QueryType == qtRegEx ? etAnyPart : etTextContent;
+    rule.ExtractType = DefaultExtract(rule.QueryType);
     if (args.Has(QStringLiteral("extract"))
-        && !ParseExtractType(args.Value(QStringLiteral("extract")), rule.ExtractType))
+        && !ParseExtractName(args.Value(QStringLiteral("extract")), rule.ExtractType))
         return UsageError(aIo, QStringLiteral("unknown --extract \"%1\" (text, outer, inner or any)")
                                    .arg(args.Value(QStringLiteral("extract"))));
     if (args.Has(QStringLiteral("unique")) && args.Has(QStringLiteral("all")))
@@ -144,10 +86,10 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
     if (fromFile == args.Has(QStringLiteral("stdin")))
         return UsageError(aIo, QStringLiteral("give exactly one of --file PAGE and --stdin"));
 
-    const QString problem = QueryProblem(rule);
-    if (!problem.isEmpty()) {
-        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + problem);
-        return kExitUsage;
+    const TRuleValidity validity = CheckRuleValidity(rule);
+    if (!validity.Valid) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + RuleRefusal(rule, validity));
+        return ecUsage;
     }
 
     QByteArray page;
@@ -157,13 +99,13 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         if (!file.open(QIODevice::ReadOnly)) {
             WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
-            return kExitUsage;
+            return ecUsage;
         }
         page = file.readAll();
         if (file.error() != QFileDevice::NoError) {
             WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
-            return kExitUsage;
+            return ecUsage;
         }
     } else {
         page = aIo.In.readAll();
@@ -173,7 +115,7 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
     QString failure;
     if (!ApplyScrapRule(page, rule, list, unique, &failure)) {
         WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: the rule cannot be applied: ") + failure);
-        return kExitFailed;
+        return ecFailed;
     }
     const QStringList values = list ? list->Values() : QStringList();
     if (args.Has(QStringLiteral("json"))) {
@@ -183,5 +125,5 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         for (const QString& value : values)
             WriteLine(aIo.Out, value);
     }
-    return kExitOk;
+    return ecOk;
 }

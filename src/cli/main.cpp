@@ -38,7 +38,7 @@ int main(int argc, char** argv)
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly)
         || !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         std::fputs("tollmarsh-cli: cannot open the standard streams\n", stderr);
-        return kExitFailed;
+        return ecFailed;
     }
     TCliIo io{in, out, err};
     const int code = RunCli(app.arguments().mid(1), kCommands, io);

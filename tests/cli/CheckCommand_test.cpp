@@ -96,7 +96,7 @@ TEST_F(CheckCommandTest, BadInputExitsWithTwoAndSaysWhy)
     };
     for (const auto& c : cases) {
         const TRun run = Check(c.Args);
-        EXPECT_EQ(run.Code, ceBadInput) << c.Said;
+        EXPECT_EQ(run.Code, ecUsage) << c.Said;
         EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.Said))) << run.Err.toStdString();
         EXPECT_TRUE(run.Out.isEmpty());
     }
@@ -106,7 +106,7 @@ TEST_F(CheckCommandTest, BadInputExitsWithTwoAndSaysWhy)
 TEST_F(CheckCommandTest, HelpListsEveryOption)
 {
     const TRun run = Check({"--help"});
-    EXPECT_EQ(run.Code, ceCompleted);
+    EXPECT_EQ(run.Code, ecOk);
     for (const char* option : {"--urls", "--rules", "--set", "--threads", "--delay", "--user-agent",
                                "--proxies", "--use-proxies", "--unique", "--all", "--hide-empty",
                                "--out", "--verbose"})
@@ -143,7 +143,7 @@ TEST_F(CheckCommandTest, RunsEveryUrlAndWritesTheReport)
     const TRun run = Check({"--urls", UrlFile({base + "/a", base + "/old", base + "/missing", base + "/cp"}),
                             "--rules", rules, "--threads", "2", "--delay", "1500", "--out", out});
 
-    EXPECT_EQ(run.Code, ceCompletedWithFailures) << run.Err.toStdString();
+    EXPECT_EQ(run.Code, ecFailed) << run.Err.toStdString();
     QFile report(out);
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     const QByteArray written = report.readAll();
@@ -170,7 +170,7 @@ TEST_F(CheckCommandTest, AllValuesAndHiddenEmptyPagesOnStandardOutput)
     const TRun run = Check({"--urls", UrlFile({base + "/empty", base + "/a"}), "--rules", rules, "--all",
                             "--hide-empty", "--user-agent", "Probe/1.0"});
 
-    EXPECT_EQ(run.Code, ceCompleted) << run.Err.toStdString();
+    EXPECT_EQ(run.Code, ecOk) << run.Err.toStdString();
     EXPECT_EQ(run.Out, Report(QString::fromUtf8("№;URL;Код ответа;Результаты;Title #1;H1 #1;H1 #2;H1 #3\r\n"
                                                 "1;%1/a;200;4;Hello;One;One;Two\r\n")
                                   .arg(base)));

@@ -86,11 +86,11 @@ TEST(CliDispatch, RunsTheNamedCommand)
     EXPECT_EQ(g_lastArgs, QStringList{"--help"});
     EXPECT_EQ(g_calls, 2);
 
-    EXPECT_EQ(RunCli({"--help"}, commands, io), kExitOk);
+    EXPECT_EQ(RunCli({"--help"}, commands, io), ecOk);
     EXPECT_TRUE(out.data().contains("fake  a fake command"));
-    EXPECT_EQ(RunCli({"other"}, commands, io), kExitUsage);
+    EXPECT_EQ(RunCli({"other"}, commands, io), ecUsage);
     EXPECT_TRUE(err.data().contains("unknown command \"other\""));
-    EXPECT_EQ(RunCli({}, commands, io), kExitUsage);
+    EXPECT_EQ(RunCli({}, commands, io), ecUsage);
     EXPECT_EQ(g_calls, 2);
 }
 

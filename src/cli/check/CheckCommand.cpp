@@ -1,5 +1,6 @@
 #include "cli/check/CheckCommand.h"
 
+#include "cli/RuleText.h"
 #include "cli/check/CheckOptions.h"
 #include "cli/check/ConsoleOutput.h"
 #include "cli/check/InterruptSignal.h"
@@ -149,17 +150,13 @@ const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOpti
     }
     if (set->Count() == 0)
         throw TBadInput(QStringLiteral("the rule set \"%1\" has no rules").arg(set->Name));
-    QString problem;
-    const int invalid = FirstInvalidRule(*set, &problem);
+    TRuleValidity validity;
+    const int invalid = FirstInvalidRule(*set, &validity);
     if (invalid >= 0) {
         const TScrapRule& rule = *set->Rule(invalid);
-        QString text = QStringLiteral("rule %1 \"%2\" of the set \"%3\": %4")
-                           .arg(invalid + 1)
-                           .arg(rule.Name, set->Name, Tr(problem));
-        const QString detail = RuleProblemDetail(rule);
-        if (!detail.isEmpty())
-            text += QStringLiteral(" (%1)").arg(detail);
-        throw TBadInput(text);
+        throw TBadInput(QStringLiteral("rule %1 \"%2\" of the set \"%3\": %4")
+                            .arg(invalid + 1)
+                            .arg(rule.Name, set->Name, RuleRefusal(rule, validity)));
     }
     return *set;
 }
@@ -227,7 +224,7 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     TRunController controller(urls, [&ruleSet] { return &ruleSet; }, view);
     TInterruptSignal interrupt([&controller] { controller.Cancel(); });
     if (!controller.Run(TRunMode::rmAllURLs))
-        return ceBadInput;
+        return ecUsage;
     if (controller.IsRunning())
         view.Loop.exec();
     controller.WaitForWorkers();
@@ -235,12 +232,12 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     QCoreApplication::sendPostedEvents(controller.Receiver());
 
     if (interrupt.Received())
-        return ceCancelled;
+        return ecCancelled;
     if (!WriteReport(table, aOptions.OutFile, aIo.Out)) {
         out.Message(Tr("Невозможно создать файл экспорта!") + QStringLiteral(" ") + aOptions.OutFile);
-        return ceBadInput;
+        return ecUsage;
     }
-    return AnyFailedURL(urls) ? ceCompletedWithFailures : ceCompleted;
+    return AnyFailedURL(urls) ? ecFailed : ecOk;
 }
 
 }  // namespace
@@ -251,16 +248,16 @@ int RunCheckCommand(const QStringList& aArgs, TCliIo& aIo)
     QString error;
     if (!ParseCheckOptions(aArgs, options, error)) {
         WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1\nTry 'tollmarsh-cli check --help'.").arg(error));
-        return ceBadInput;
+        return ecUsage;
     }
     if (options.Help) {
         WriteText(aIo.Out, CheckUsageText());
-        return ceCompleted;
+        return ecOk;
     }
     try {
         return RunChecked(options, aIo);
     } catch (const TBadInput& bad) {
         WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1").arg(bad.Text));
-        return ceBadInput;
+        return ecUsage;
     }
 }
