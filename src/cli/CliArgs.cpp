@@ -13,6 +13,40 @@ const TCliOption* FindOption(const std::vector<TCliOption>& aOptions, const QStr
     return nullptr;
 }
 
+int EditDistance(const QString& a, const QString& b)
+{
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j)
+        row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            const int cost = a.at(i - 1).toLower() == b.at(j - 1).toLower() ? 0 : 1;
+            row[size_t(j)] = std::min({above + 1, row[size_t(j - 1)] + 1, diagonal + cost});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+// The known option a mistyped name most likely means, or empty when none is close.
+QString NearestOption(const std::vector<TCliOption>& aOptions, const QString& aName)
+{
+    QString best;
+    int bestDistance = std::max<int>(2, int(aName.size()) / 3) + 1;
+    for (const TCliOption& option : aOptions) {
+        const QString known = QLatin1String(option.Name);
+        const int distance = known.startsWith(aName) && aName.size() >= 2 ? 1 : EditDistance(aName, known);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = known;
+        }
+    }
+    return best;
+}
+
 QString OptionSynopsis(const TCliOption& aOption)
 {
     QString text = QStringLiteral("--") + QLatin1String(aOption.Name);
@@ -29,6 +63,12 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
         const QString& arg = aArgs.at(i);
         if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
             FError = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+            QString word = arg;
+            while (word.startsWith(u'-'))
+                word.remove(0, 1);
+            word = word.section(u'=', 0, 0);
+            if (FindOption(aOptions, word))
+                FError += QStringLiteral("; options start with two dashes: --%1").arg(word);
             return;
         }
         QString name = arg.mid(2);
@@ -41,15 +81,18 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
             inlineValue = true;
         }
         if (name == QLatin1String("help") && !inlineValue) {
-            FValues.insert(name, QString());
+            FValues.insert(name, {QString()});
             continue;
         }
         const TCliOption* option = FindOption(aOptions, name);
         if (!option) {
             FError = QStringLiteral("unknown option --%1").arg(name);
+            const QString nearest = NearestOption(aOptions, name);
+            if (!nearest.isEmpty())
+                FError += QStringLiteral("; did you mean --%1?").arg(nearest);
             return;
         }
-        if (FValues.contains(name)) {
+        if (FValues.contains(name) && !option->Repeatable) {
             FError = QStringLiteral("--%1 is given more than once").arg(name);
             return;
         }
@@ -58,7 +101,7 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
                 FError = QStringLiteral("--%1 takes no value").arg(name);
                 return;
             }
-            FValues.insert(name, QString());
+            FValues.insert(name, {QString()});
             continue;
         }
         if (!inlineValue) {
@@ -71,7 +114,7 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
             }
             value = aArgs.at(++i);
         }
-        FValues.insert(name, value);
+        FValues[name].append(value);
     }
 }
 

@@ -1,25 +1,35 @@
 #include "cli/check/CheckCommand.h"
 
+#include "cli/CliLanguage.h"
 #include "cli/RuleText.h"
 #include "cli/check/CheckOptions.h"
 #include "cli/check/ConsoleOutput.h"
 #include "cli/check/InterruptSignal.h"
+#include "cli/check/ReportTarget.h"
+#include "cli/check/RuleSetDiagnosis.h"
+#include "cli/check/RunSummary.h"
 #include "cli/check/UrlSource.h"
 #include "core/RuleSets.h"
 #include "core/RunModel.h"
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
+#include "engine/DocumentFetch.h"
+#include "engine/PageWorker.h"
 #include "engine/RunController.h"
 #include "proxies/Proxies.h"
 #include "ui/model/CsvReport.h"
 #include "ui/model/ResultsTable.h"
+#include "ui/model/SitemapImport.h"
 #include "ui/model/RuleValidity.h"
 #include "ui/model/UrlImport.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QThread>
+#include <memory>
 
 namespace {
 
@@ -109,21 +119,11 @@ private:
     int FMaximum = -1;
 };
 
-// The language of the program's texts: Russian in a Russian locale, English otherwise.
-QString LanguageOfEnvironment()
-{
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QByteArray value = qgetenv(name);
-        if (!value.isEmpty())
-            return value.startsWith("ru") ? QStringLiteral("ru") : QStringLiteral("en");
-    }
-    return QStringLiteral("en");
-}
-
 class TBadInput {
 public:
-    explicit TBadInput(QString aText) : Text(std::move(aText)) {}
+    explicit TBadInput(QString aText, int aCode = ecUsage) : Text(std::move(aText)), Code(aCode) {}
     QString Text;
+    int Code;
 };
 
 void RequireReadableFile(const QString& aFileName, const char* aWhat)
@@ -133,6 +133,21 @@ void RequireReadableFile(const QString& aFileName, const char* aWhat)
         throw TBadInput(QStringLiteral("%1 not found: %2").arg(aWhat, aFileName));
     if (!info.isFile() || !info.isReadable())
         throw TBadInput(QStringLiteral("%1 cannot be read: %2").arg(aWhat, aFileName));
+}
+
+void RequireRunnable(const TScrapRuleSet& aSet, const QString& aWhere)
+{
+    if (aSet.Count() == 0)
+        throw TBadInput(QStringLiteral("the rule set \"%1\" has no rules").arg(aSet.Name));
+    TRuleValidity validity;
+    const int invalid = FirstInvalidRule(aSet, &validity);
+    if (invalid >= 0) {
+        const TScrapRule& rule = *aSet.Rule(invalid);
+        throw TBadInput(QStringLiteral("%1rule %2 \"%3\" of the set \"%4\": %5")
+                            .arg(aWhere)
+                            .arg(invalid + 1)
+                            .arg(rule.Name, aSet.Name, RuleRefusal(rule, validity)));
+    }
 }
 
 const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOptions& aOptions,
@@ -148,17 +163,63 @@ const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOpti
         throw TBadInput(QStringLiteral("no rule set named \"%1\" in %2 (sets: %3)")
                             .arg(aOptions.SetName, aFileName, names.join(", ")));
     }
-    if (set->Count() == 0)
-        throw TBadInput(QStringLiteral("the rule set \"%1\" has no rules").arg(set->Name));
-    TRuleValidity validity;
-    const int invalid = FirstInvalidRule(*set, &validity);
-    if (invalid >= 0) {
-        const TScrapRule& rule = *set->Rule(invalid);
-        throw TBadInput(QStringLiteral("rule %1 \"%2\" of the set \"%3\": %4")
-                            .arg(invalid + 1)
-                            .arg(rule.Name, set->Name, RuleRefusal(rule, validity)));
-    }
+    RequireRunnable(*set, QString());
     return *set;
+}
+
+const TScrapRuleSet& LoadRuleSetFile(TScrapRuleSets& aSets, const TCheckOptions& aOptions)
+{
+    const QString fileName =
+        aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
+    RequireReadableFile(fileName, "rule-set file");
+    const QString problem = DiagnoseRuleSetFile(fileName);
+    if (!problem.isEmpty())
+        throw TBadInput(QStringLiteral("not a valid rule-set file: %1: %2\n(the format is described in "
+                                       "docs/rule-sets.md)")
+                            .arg(fileName, problem));
+    if (!aSets.LoadFromFile(fileName))
+        throw TBadInput(QStringLiteral("not a valid rule-set file: %1").arg(fileName));
+    return ChooseRuleSet(aSets, aOptions, fileName);
+}
+
+std::unique_ptr<TScrapRuleSet> RuleSetFromSpecs(const TCheckOptions& aOptions)
+{
+    auto set = std::make_unique<TScrapRuleSet>();
+    set->Name = aOptions.SetName.isEmpty() ? QStringLiteral("Main") : aOptions.SetName;
+    for (int i = 0; i < aOptions.RuleSpecs.size(); ++i) {
+        auto rule = std::make_unique<TScrapRule>();
+        QString error;
+        if (!ParseRuleSpec(aOptions.RuleSpecs.at(i), i + 1, *rule, error))
+            throw TBadInput(error);
+        set->Add(std::move(rule));
+    }
+    RequireRunnable(*set, QStringLiteral("--rule: "));
+    return set;
+}
+
+// Adds the set to the rule-set file, replacing a set of the same name.
+void SaveRuleSet(const TScrapRuleSet& aSet, const QString& aFileName, TConsoleOutput& aOut)
+{
+    TScrapRuleSets sets;
+    if (QFileInfo::exists(aFileName)) {
+        const QString problem = DiagnoseRuleSetFile(aFileName);
+        if (!problem.isEmpty())
+            throw TBadInput(QStringLiteral("--save-rules: %1 exists and is not a rule-set file that a set can be "
+                                           "added to: %2")
+                                .arg(aFileName, problem));
+        sets.LoadFromFile(aFileName);
+    }
+    const int index = sets.GetNdxByName(aSet.Name);
+    if (index >= 0)
+        sets.At(index)->AssignFrom(aSet);
+    else
+        sets.Add(aSet.Clone())->Name = aSet.Name;
+    if (!sets.SaveToFile(aFileName))
+        throw TBadInput(QStringLiteral("--save-rules: cannot write %1").arg(aFileName), ecWriteFailed);
+    aOut.Message(QStringLiteral("rule set \"%1\" with %2 rule(s) %3 %4")
+                     .arg(aSet.Name)
+                     .arg(aSet.Count())
+                     .arg(index >= 0 ? QStringLiteral("replaced in") : QStringLiteral("written to"), aFileName));
 }
 
 void LoadProxies(TProxies& aProxies, const TCheckOptions& aOptions, TConsoleOutput& aOut)
@@ -182,30 +243,73 @@ bool AnyFailedURL(const TURLTaskInfoList& aList)
     return false;
 }
 
-bool WriteReport(const TResultsTable& aTable, const QString& aOutFile, QIODevice& aOut)
+// Sitemap requests: the run's User-Agent, spaced by the request delay.
+TSitemapFetch PacedSitemapFetch(const TCheckOptions& aOptions)
 {
-    const TCodePage codePage = TCodePage::SystemDefault();
-    if (!aOutFile.isEmpty())
-        return WriteCsvReport(aOutFile, aTable, codePage);
-    const QByteArray bytes = CsvReportBytes(aTable, codePage);
-    return aOut.write(bytes) == bytes.size();
+    auto lastStart = std::make_shared<QElapsedTimer>();
+    const QString userAgent = aOptions.UserAgent.isEmpty() ? TPageWorker::DefaultUserAgent() : aOptions.UserAgent;
+    const int delay = aOptions.Delay;
+    return [lastStart, userAgent, delay](const QString& aURL) {
+        if (lastStart->isValid() && lastStart->elapsed() < delay)
+            QThread::msleep(ulong(delay - lastStart->elapsed()));
+        lastStart->start();
+        TFetchLimits limits;
+        limits.MaxBodyBytes = MaxSitemapBytes;
+        const TFetchedDocument fetched = FetchDocument(aURL, userAgent, limits);
+        TSitemapBytes bytes;
+        if (!fetched.Transferred)
+            bytes.Error = fetched.Error;
+        else if (fetched.Status != 200)
+            bytes.Error = QStringLiteral("HTTP status %1").arg(fetched.Status);
+        else
+            bytes = TSitemapBytes{true, fetched.Body, QString()};
+        return bytes;
+    };
+}
+
+// After Ctrl+C the report holds only the URLs that finished.
+int KeepFinishedRows(TResultsTable& aTable, const TURLTaskInfoList& aList)
+{
+    std::vector<int> unfinished;
+    for (int i = 0; i < aList.Count(); ++i)
+        if (!aList.At(i)->TaskResults)
+            unfinished.push_back(aList.At(i)->Num);
+    aTable.DeleteURLNodes(unfinished);
+    return aList.Count() - int(unfinished.size());
 }
 
 int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 {
-    InitTranslation(BesideExecutable("locale"));
-    SetTranslationLanguage(LanguageOfEnvironment());
-    TConsoleOutput out(aIo.Err, aOptions.Verbose, IsTerminalStderr(aIo.Err));
+    ApplyCliLanguage(aOptions.Language);
+    TConsoleOutput out(aIo.Err, aOptions.Verbose, IsTerminalStderr(aIo.Err), aOptions.Quiet);
+    const TCurlGlobalGuard curlGlobal;  // before any request or worker thread
 
-    RequireReadableFile(aOptions.UrlsFile, "URL file");
-    const QString rulesFile =
-        aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
-    RequireReadableFile(rulesFile, "rule-set file");
+    // Everything that can refuse the run is checked before the first request.
+    const QString outProblem = ReportTargetProblem(aOptions.OutFile);
+    if (!outProblem.isEmpty())
+        throw TBadInput(QStringLiteral("--out %1: %2").arg(aOptions.OutFile, outProblem));
+    TReportEncoding encoding;
+    if (!aOptions.Encoding.isEmpty())
+        ParseReportEncoding(aOptions.Encoding, encoding);
+    if (aOptions.UserAgent.isEmpty())
+        out.Message(QStringLiteral("--user-agent is empty: the default is sent (%1)").arg(TPageWorker::DefaultUserAgent()));
+
     TScrapRuleSets sets;
-    if (!sets.LoadFromFile(rulesFile))
-        throw TBadInput(QStringLiteral("not a valid rule-set file: %1").arg(rulesFile));
-    const TScrapRuleSet& ruleSet = ChooseRuleSet(sets, aOptions, rulesFile);
+    std::unique_ptr<TScrapRuleSet> givenSet;
+    const TScrapRuleSet* ruleSet = nullptr;
+    if (!aOptions.RuleSpecs.isEmpty()) {
+        givenSet = RuleSetFromSpecs(aOptions);
+        if (!aOptions.SaveRulesFile.isEmpty())
+            SaveRuleSet(*givenSet, aOptions.SaveRulesFile, out);
+        if (aOptions.UrlsFile.isEmpty())
+            return ecOk;
+        ruleSet = givenSet.get();
+    } else {
+        ruleSet = &LoadRuleSetFile(sets, aOptions);
+    }
 
+    if (!IsWebAddress(aOptions.UrlsFile))
+        RequireReadableFile(aOptions.UrlsFile, "URL file");
     TProxies proxies;
     if (aOptions.UseProxies)
         LoadProxies(proxies, aOptions, out);
@@ -214,14 +318,16 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     TResultsTable table(urls);
     TConsoleImportView importView(out);
     TUrlImporter importer(urls, table, importView);
-    if (!ImportUrlFile(importer, aOptions.UrlsFile, TCodePage::SystemDefault()))
-        throw TBadInput(QStringLiteral("the URL file was not imported: %1").arg(aOptions.UrlsFile));
+    if (!ImportUrlSource(importer, importView, aOptions.UrlsFile, TCodePage::SystemDefault(),
+                         PacedSitemapFetch(aOptions)))
+        throw TBadInput(QStringLiteral("the URLs were not imported: %1").arg(aOptions.UrlsFile));
     if (urls.Count() == 0)
         throw TBadInput(QStringLiteral("no URL to check in %1").arg(aOptions.UrlsFile));
 
-    const TCurlGlobalGuard curlGlobal;  // before any worker thread starts
+    QElapsedTimer elapsed;
+    elapsed.start();
     TConsoleRunView view(aOptions, proxies, table, out);
-    TRunController controller(urls, [&ruleSet] { return &ruleSet; }, view);
+    TRunController controller(urls, [ruleSet] { return ruleSet; }, view);
     TInterruptSignal interrupt([&controller] { controller.Cancel(); });
     if (!controller.Run(TRunMode::rmAllURLs))
         return ecUsage;
@@ -231,12 +337,23 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     // the duration line is posted at the very end of the run
     QCoreApplication::sendPostedEvents(controller.Receiver());
 
-    if (interrupt.Received())
-        return ecCancelled;
-    if (!WriteReport(table, aOptions.OutFile, aIo.Out)) {
-        out.Message(Tr("Невозможно создать файл экспорта!") + QStringLiteral(" ") + aOptions.OutFile);
-        return ecUsage;
+    const int finished = interrupt.Received() ? KeepFinishedRows(table, urls) : urls.Count();
+    const QString place = aOptions.OutFile.isEmpty() ? QStringLiteral("standard output") : aOptions.OutFile;
+    QString error;
+    if (!WriteReport(aOptions.OutFile, aIo.Out, CsvReportBytes(table, encoding.CodePage, encoding.ByteOrderMark),
+                     error)) {
+        out.Message(QStringLiteral("tollmarsh-cli check: the report cannot be written to %1: %2").arg(place, error));
+        return ecWriteFailed;
     }
+    if (interrupt.Received()) {
+        out.Message(QStringLiteral("interrupted: the report in %1 holds the %2 of %3 URLs that finished")
+                        .arg(place)
+                        .arg(finished)
+                        .arg(urls.Count()));
+        return ecCancelled;
+    }
+    if (!aOptions.Quiet)
+        out.Message(RunSummary(urls, elapsed.elapsed(), place));
     return AnyFailedURL(urls) ? ecFailed : ecOk;
 }
 
@@ -258,6 +375,6 @@ int RunCheckCommand(const QStringList& aArgs, TCliIo& aIo)
         return RunChecked(options, aIo);
     } catch (const TBadInput& bad) {
         WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1").arg(bad.Text));
-        return ecUsage;
+        return bad.Code;
     }
 }

@@ -1,11 +1,14 @@
 #include "cli/check/UrlSource.h"
 
+#include "ui/model/Gunzip.h"
 #include "ui/model/UrlImport.h"
 
 #include <QFile>
 
 bool LooksLikeSitemap(const QByteArray& aHead)
 {
+    if (IsGzip(aHead))
+        return true;
     int pos = aHead.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (pos < aHead.size() && (aHead[pos] == ' ' || aHead[pos] == '\t' || aHead[pos] == '\r' ||
                                   aHead[pos] == '\n'))
@@ -13,13 +16,16 @@ bool LooksLikeSitemap(const QByteArray& aHead)
     return pos < aHead.size() && aHead[pos] == '<';
 }
 
-bool ImportUrlFile(TUrlImporter& aImporter, const QString& aFileName, const TCodePage& aCodePage)
+bool ImportUrlSource(TUrlImporter& aImporter, IUrlImportView& aView, const QString& aSource,
+                     const TCodePage& aCodePage, const TSitemapFetch& aFetch)
 {
-    QFile file(aFileName);
+    if (IsWebAddress(aSource))
+        return ImportSitemapSource(aImporter, aView, aSource, aFetch);
+    QFile file(aSource);
     QByteArray head;
     if (file.open(QIODevice::ReadOnly))
         head = file.read(4096);
     file.close();
-    return LooksLikeSitemap(head) ? aImporter.ImportSitemap(aFileName)
-                                  : aImporter.ImportTextFile(aFileName, aCodePage);
+    return LooksLikeSitemap(head) ? ImportSitemapSource(aImporter, aView, aSource, aFetch)
+                                  : aImporter.ImportTextFile(aSource, aCodePage);
 }

@@ -1,0 +1,11 @@
+#pragma once
+// The language of the command line's translated texts: the option when given,
+// else "lang" of Tollmarsh.ini beside the program (codes compared ignoring
+// case), else the system language: Russian on a Russian system, English elsewhere.
+
+#include <QString>
+
+QString ChooseCliLanguage(const QString& aOption, const QString& aIniFile);
+
+// Binds the catalogues beside the program and switches to the language.
+void ApplyCliLanguage(const QString& aOption);
