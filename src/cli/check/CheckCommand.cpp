@@ -243,16 +243,30 @@ bool AnyFailedURL(const TURLTaskInfoList& aList)
     return false;
 }
 
+// Spaces request starts by the delay: the sitemap requests among themselves
+// and the run's first page request after them.
+class TRequestPacer {
+public:
+    explicit TRequestPacer(int aDelayMs) : FDelayMs(aDelayMs) {}
+    void WaitForNextStart()
+    {
+        if (FLastStart.isValid() && FLastStart.elapsed() < FDelayMs)
+            QThread::msleep(ulong(FDelayMs - FLastStart.elapsed()));
+    }
+    void Started() { FLastStart.start(); }
+
+private:
+    int FDelayMs;
+    QElapsedTimer FLastStart;
+};
+
 // Sitemap requests: the run's User-Agent, spaced by the request delay.
-TSitemapFetch PacedSitemapFetch(const TCheckOptions& aOptions)
+TSitemapFetch PacedSitemapFetch(const TCheckOptions& aOptions, TRequestPacer& aPacer)
 {
-    auto lastStart = std::make_shared<QElapsedTimer>();
     const QString userAgent = aOptions.UserAgent.isEmpty() ? TPageWorker::DefaultUserAgent() : aOptions.UserAgent;
-    const int delay = aOptions.Delay;
-    return [lastStart, userAgent, delay](const QString& aURL) {
-        if (lastStart->isValid() && lastStart->elapsed() < delay)
-            QThread::msleep(ulong(delay - lastStart->elapsed()));
-        lastStart->start();
+    return [&aPacer, userAgent](const QString& aURL) {
+        aPacer.WaitForNextStart();
+        aPacer.Started();
         TFetchLimits limits;
         limits.MaxBodyBytes = MaxSitemapBytes;
         const TFetchedDocument fetched = FetchDocument(aURL, userAgent, limits);
@@ -318,11 +332,13 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     TResultsTable table(urls);
     TConsoleImportView importView(out);
     TUrlImporter importer(urls, table, importView);
+    TRequestPacer pacer(aOptions.Delay);
     if (!ImportUrlSource(importer, importView, aOptions.UrlsFile, TCodePage::SystemDefault(),
-                         PacedSitemapFetch(aOptions)))
+                         PacedSitemapFetch(aOptions, pacer)))
         throw TBadInput(QStringLiteral("the URLs were not imported: %1").arg(aOptions.UrlsFile));
     if (urls.Count() == 0)
         throw TBadInput(QStringLiteral("no URL to check in %1").arg(aOptions.UrlsFile));
+    pacer.WaitForNextStart();
 
     QElapsedTimer elapsed;
     elapsed.start();
