@@ -27,9 +27,16 @@ QString CommandList(std::span<const TCliCommand> aCommands)
                     .arg(QString::fromLatin1(command.Name).leftJustified(width),
                          QString::fromUtf8(command.Summary));
     }
-    text += QStringLiteral("\n\"%1 COMMAND --help\" describes the options of a command.\n"
-                           "Exit codes: 0 success, 1 the work failed, 2 bad usage or input.\n")
+    text += QStringLiteral("\nExamples:\n"
+                           "  %1 check --urls urls.txt --rule 'css,name=Title:h1' --out report.csv\n"
+                           "  %1 query --type xpath --query '//title' --url https://example.com/\n")
                 .arg(kProgram);
+    text += QStringLiteral("\n\"%1 COMMAND --help\" describes the options of a command; the rule-set file\n"
+                           "and the --rule syntax are described in docs/rule-sets.md.\n"
+                           "Exit codes: %2 success, %3 the work failed (a URL or the rule), %4 bad usage or input,\n"
+                           "%5 the results could not be written, %6 cancelled with Ctrl+C.\n")
+                .arg(kProgram)
+                .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed)).arg(int(ecCancelled));
     return text;
 }
 

@@ -188,17 +188,18 @@ QString CheckUsageText()
            + QStringLiteral(
                  "\nExamples:\n"
                  "  tollmarsh-cli check --urls urls.txt --rule 'css,name=Title:h1' --out report.csv\n"
-                 "  tollmarsh-cli check --urls https://example.com/sitemap.xml --rules rules.json\n"
+                 "  tollmarsh-cli check --urls https://example.com/sitemap.xml --rules rules.json \\\n"
                  "      --set Shop --threads 3 --delay 2000 --encoding utf-8-bom --out report.csv\n"
                  "  tollmarsh-cli check --rule 'xpath,name=Title://title' \\\n"
                  "      --rule 'css,name=Image,attr=src:img.product' --save-rules rules.json --set Shop\n"
                  "\n"
-                 "Limits of every page request: a connection or a transfer that receives nothing for\n"
-                 "%1 s is abandoned (through a proxy: the whole request is limited to 10 s); a body\n"
-                 "larger than %2 MiB is refused; redirects are followed. A sitemap request is\n"
-                 "limited to %3 s in all, %4 MiB and %5 redirects, and sitemap requests are spaced\n"
-                 "by the delay too. Ctrl+C stops the run and writes the report of the URLs finished\n"
-                 "so far; a second Ctrl+C ends the program at once.\n\n")
+                 "Limits of every page request: connecting may take %1 s, and a transfer that gets\n"
+                 "less than one byte a second for %1 s is abandoned (through a proxy the whole\n"
+                 "request is limited to 10 s instead); a body larger than %2 MiB is refused;\n"
+                 "redirects are followed. A sitemap request is limited to %3 s in all, %4 MiB\n"
+                 "and %5 redirects, and sitemap requests are spaced by the delay too.\n"
+                 "Ctrl+C stops the run and writes the report of the URLs finished so far;\n"
+                 "a second Ctrl+C ends the program at once.\n\n")
                  .arg(limits.StallSeconds)
                  .arg(limits.MaxBodyBytes / (1024 * 1024))
                  .arg(TFetchLimits().TimeoutSeconds)
