@@ -30,6 +30,11 @@ TRuleValidity CheckRuleValidity(const TScrapRule& aRule)
     return validity;
 }
 
+QString RuleProblemSource(const TScrapRule& aRule)
+{
+    return CheckRuleValidity(aRule).Problem;
+}
+
 int FirstInvalidRule(const TScrapRuleSet& aSet, TRuleValidity* aValidity)
 {
     for (int i = 0; i < aSet.Count(); ++i) {

@@ -20,6 +20,9 @@ struct TRuleValidity {
 // empty; otherwise the untrimmed query is checked, since that is what runs.
 TRuleValidity CheckRuleValidity(const TScrapRule& aRule);
 
+// CheckRuleValidity(aRule).Problem: what a panel shows beside its mark.
+QString RuleProblemSource(const TScrapRule& aRule);
+
 // Position (0-based) of the first rule that cannot be run, or -1 when all can.
 // An empty set counts as valid. *aValidity gets that rule's answer.
 int FirstInvalidRule(const TScrapRuleSet& aSet, TRuleValidity* aValidity = nullptr);
