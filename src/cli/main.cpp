@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     TCliIo io{in, out, err};
     const int code = RunCli(app.arguments().mid(1), kCommands, io);
     // A full disk or a closed pipe shows only now, when the buffer is written.
-    if (!out.flush() || out.error() != QFileDevice::NoError) {
+    if ((!out.flush() || out.error() != QFileDevice::NoError) && code != ecWriteFailed) {
         WriteLine(err, QStringLiteral("tollmarsh-cli: cannot write to standard output: ") + out.errorString());
         return code == ecOk || code == ecFailed ? int(ecWriteFailed) : code;
     }

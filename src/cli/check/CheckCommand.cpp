@@ -154,7 +154,8 @@ const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOpti
                                    const QString& aFileName)
 {
     if (aSets.Count() == 0)
-        throw TBadInput(QStringLiteral("the rule-set file holds no rule set: %1").arg(aFileName));
+        throw TBadInput(QStringLiteral("the rule-set file holds no rule set: %1 (docs/rule-sets.md shows one)")
+                            .arg(aFileName));
     const TScrapRuleSet* set = aOptions.SetName.isEmpty() ? aSets.At(0) : aSets.GetByName(aOptions.SetName);
     if (!set) {
         QStringList names;
@@ -171,6 +172,10 @@ const TScrapRuleSet& LoadRuleSetFile(TScrapRuleSets& aSets, const TCheckOptions&
 {
     const QString fileName =
         aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
+    if (aOptions.RulesFile.isEmpty() && !QFileInfo::exists(fileName))
+        throw TBadInput(QStringLiteral("no rules: give a rule-set file with --rules FILE or rules with --rule SPEC "
+                                       "(there is no %1; docs/rule-sets.md describes both)")
+                            .arg(fileName));
     RequireReadableFile(fileName, "rule-set file");
     const QString problem = DiagnoseRuleSetFile(fileName);
     if (!problem.isEmpty())
