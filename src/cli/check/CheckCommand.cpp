@@ -1,42 +1,30 @@
 #include "cli/check/CheckCommand.h"
 
 #include "cli/CliLanguage.h"
-#include "cli/RuleText.h"
+#include "cli/check/BadInput.h"
 #include "cli/check/CheckOptions.h"
+#include "cli/check/CheckRules.h"
 #include "cli/check/ConsoleOutput.h"
 #include "cli/check/InterruptSignal.h"
 #include "cli/check/ReportTarget.h"
-#include "cli/check/RuleSetDiagnosis.h"
 #include "cli/check/RunSummary.h"
 #include "cli/check/UrlSource.h"
-#include "core/RuleSets.h"
 #include "core/RunModel.h"
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
-#include "engine/DocumentFetch.h"
 #include "engine/PageWorker.h"
 #include "engine/RunController.h"
 #include "proxies/Proxies.h"
 #include "ui/model/CsvReport.h"
 #include "ui/model/ResultsTable.h"
-#include "ui/model/SitemapImport.h"
-#include "ui/model/RuleValidity.h"
 #include "ui/model/UrlImport.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
-#include <QThread>
 #include <memory>
 
 namespace {
-
-QString BesideExecutable(const QString& aName)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(aName);
-}
 
 // Import messages go to standard error; the import's log lines with --verbose.
 class TConsoleImportView : public IUrlImportView {
@@ -119,113 +107,7 @@ private:
     int FMaximum = -1;
 };
 
-class TBadInput {
-public:
-    explicit TBadInput(QString aText, int aCode = ecUsage) : Text(std::move(aText)), Code(aCode) {}
-    QString Text;
-    int Code;
-};
 
-void RequireReadableFile(const QString& aFileName, const char* aWhat)
-{
-    const QFileInfo info(aFileName);
-    if (!info.exists())
-        throw TBadInput(QStringLiteral("%1 not found: %2").arg(aWhat, aFileName));
-    if (!info.isFile() || !info.isReadable())
-        throw TBadInput(QStringLiteral("%1 cannot be read: %2").arg(aWhat, aFileName));
-}
-
-void RequireRunnable(const TScrapRuleSet& aSet, const QString& aWhere)
-{
-    if (aSet.Count() == 0)
-        throw TBadInput(QStringLiteral("the rule set \"%1\" has no rules").arg(aSet.Name));
-    TRuleValidity validity;
-    const int invalid = FirstInvalidRule(aSet, &validity);
-    if (invalid >= 0) {
-        const TScrapRule& rule = *aSet.Rule(invalid);
-        throw TBadInput(QStringLiteral("%1rule %2 \"%3\" of the set \"%4\": %5")
-                            .arg(aWhere)
-                            .arg(invalid + 1)
-                            .arg(rule.Name, aSet.Name, RuleRefusal(rule, validity)));
-    }
-}
-
-const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOptions& aOptions,
-                                   const QString& aFileName)
-{
-    if (aSets.Count() == 0)
-        throw TBadInput(QStringLiteral("the rule-set file holds no rule set: %1 (docs/rule-sets.md shows one)")
-                            .arg(aFileName));
-    const TScrapRuleSet* set = aOptions.SetName.isEmpty() ? aSets.At(0) : aSets.GetByName(aOptions.SetName);
-    if (!set) {
-        QStringList names;
-        for (int i = 0; i < aSets.Count(); ++i)
-            names << QStringLiteral("\"%1\"").arg(aSets.At(i)->Name);
-        throw TBadInput(QStringLiteral("no rule set named \"%1\" in %2 (sets: %3)")
-                            .arg(aOptions.SetName, aFileName, names.join(", ")));
-    }
-    RequireRunnable(*set, QString());
-    return *set;
-}
-
-const TScrapRuleSet& LoadRuleSetFile(TScrapRuleSets& aSets, const TCheckOptions& aOptions)
-{
-    const QString fileName =
-        aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
-    if (aOptions.RulesFile.isEmpty() && !QFileInfo::exists(fileName))
-        throw TBadInput(QStringLiteral("no rules: give a rule-set file with --rules FILE or rules with --rule SPEC "
-                                       "(there is no %1; docs/rule-sets.md describes both)")
-                            .arg(fileName));
-    RequireReadableFile(fileName, "rule-set file");
-    const QString problem = DiagnoseRuleSetFile(fileName);
-    if (!problem.isEmpty())
-        throw TBadInput(QStringLiteral("not a valid rule-set file: %1: %2\n(the format is described in "
-                                       "docs/rule-sets.md)")
-                            .arg(fileName, problem));
-    if (!aSets.LoadFromFile(fileName))
-        throw TBadInput(QStringLiteral("not a valid rule-set file: %1").arg(fileName));
-    return ChooseRuleSet(aSets, aOptions, fileName);
-}
-
-std::unique_ptr<TScrapRuleSet> RuleSetFromSpecs(const TCheckOptions& aOptions)
-{
-    auto set = std::make_unique<TScrapRuleSet>();
-    set->Name = aOptions.SetName.isEmpty() ? QStringLiteral("Main") : aOptions.SetName;
-    for (int i = 0; i < aOptions.RuleSpecs.size(); ++i) {
-        auto rule = std::make_unique<TScrapRule>();
-        QString error;
-        if (!ParseRuleSpec(aOptions.RuleSpecs.at(i), i + 1, *rule, error))
-            throw TBadInput(error);
-        set->Add(std::move(rule));
-    }
-    RequireRunnable(*set, QStringLiteral("--rule: "));
-    return set;
-}
-
-// Adds the set to the rule-set file, replacing a set of the same name.
-void SaveRuleSet(const TScrapRuleSet& aSet, const QString& aFileName, TConsoleOutput& aOut)
-{
-    TScrapRuleSets sets;
-    if (QFileInfo::exists(aFileName)) {
-        const QString problem = DiagnoseRuleSetFile(aFileName);
-        if (!problem.isEmpty())
-            throw TBadInput(QStringLiteral("--save-rules: %1 exists and is not a rule-set file that a set can be "
-                                           "added to: %2")
-                                .arg(aFileName, problem));
-        sets.LoadFromFile(aFileName);
-    }
-    const int index = sets.GetNdxByName(aSet.Name);
-    if (index >= 0)
-        sets.At(index)->AssignFrom(aSet);
-    else
-        sets.Add(aSet.Clone())->Name = aSet.Name;
-    if (!sets.SaveToFile(aFileName))
-        throw TBadInput(QStringLiteral("--save-rules: cannot write %1").arg(aFileName), ecWriteFailed);
-    aOut.Message(QStringLiteral("rule set \"%1\" with %2 rule(s) %3 %4")
-                     .arg(aSet.Name)
-                     .arg(aSet.Count())
-                     .arg(index >= 0 ? QStringLiteral("replaced in") : QStringLiteral("written to"), aFileName));
-}
 
 void LoadProxies(TProxies& aProxies, const TCheckOptions& aOptions, TConsoleOutput& aOut)
 {
@@ -246,44 +128,6 @@ bool AnyFailedURL(const TURLTaskInfoList& aList)
             return true;
     }
     return false;
-}
-
-// Spaces request starts by the delay: the sitemap requests among themselves
-// and the run's first page request after them.
-class TRequestPacer {
-public:
-    explicit TRequestPacer(int aDelayMs) : FDelayMs(aDelayMs) {}
-    void WaitForNextStart()
-    {
-        if (FLastStart.isValid() && FLastStart.elapsed() < FDelayMs)
-            QThread::msleep(ulong(FDelayMs - FLastStart.elapsed()));
-    }
-    void Started() { FLastStart.start(); }
-
-private:
-    int FDelayMs;
-    QElapsedTimer FLastStart;
-};
-
-// Sitemap requests: the run's User-Agent, spaced by the request delay.
-TSitemapFetch PacedSitemapFetch(const TCheckOptions& aOptions, TRequestPacer& aPacer)
-{
-    const QString userAgent = aOptions.UserAgent.isEmpty() ? TPageWorker::DefaultUserAgent() : aOptions.UserAgent;
-    return [&aPacer, userAgent](const QString& aURL) {
-        aPacer.WaitForNextStart();
-        aPacer.Started();
-        TFetchLimits limits;
-        limits.MaxBodyBytes = MaxSitemapBytes;
-        const TFetchedDocument fetched = FetchDocument(aURL, userAgent, limits);
-        TSitemapBytes bytes;
-        if (!fetched.Transferred)
-            bytes.Error = fetched.Error;
-        else if (fetched.Status != 200)
-            bytes.Error = QStringLiteral("HTTP status %1").arg(fetched.Status);
-        else
-            bytes = TSitemapBytes{true, fetched.Body, QString()};
-        return bytes;
-    };
 }
 
 // After Ctrl+C the report holds only the URLs that finished.
@@ -339,7 +183,7 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     TUrlImporter importer(urls, table, importView);
     TRequestPacer pacer(aOptions.Delay);
     if (!ImportUrlSource(importer, importView, aOptions.UrlsFile, TCodePage::SystemDefault(),
-                         PacedSitemapFetch(aOptions, pacer)))
+                         PacedSitemapFetch(aOptions.UserAgent, pacer)))
         throw TBadInput(QStringLiteral("the URLs were not imported: %1").arg(aOptions.UrlsFile));
     if (urls.Count() == 0)
         throw TBadInput(QStringLiteral("no URL to check in %1").arg(aOptions.UrlsFile));

@@ -1,9 +1,12 @@
 #include "cli/check/UrlSource.h"
 
+#include "engine/DocumentFetch.h"
+#include "engine/PageWorker.h"
 #include "ui/model/Gunzip.h"
 #include "ui/model/UrlImport.h"
 
 #include <QFile>
+#include <QThread>
 
 bool LooksLikeSitemap(const QByteArray& aHead)
 {
@@ -28,4 +31,31 @@ bool ImportUrlSource(TUrlImporter& aImporter, IUrlImportView& aView, const QStri
     file.close();
     return LooksLikeSitemap(head) ? ImportSitemapSource(aImporter, aView, aSource, aFetch)
                                   : aImporter.ImportTextFile(aSource, aCodePage);
+}
+
+// Sitemap requests: the run's User-Agent, spaced by the request delay.
+TSitemapFetch PacedSitemapFetch(const QString& aUserAgent, TRequestPacer& aPacer)
+{
+    const QString userAgent = aUserAgent.isEmpty() ? TPageWorker::DefaultUserAgent() : aUserAgent;
+    return [&aPacer, userAgent](const QString& aURL) {
+        aPacer.WaitForNextStart();
+        aPacer.Started();
+        TFetchLimits limits;
+        limits.MaxBodyBytes = MaxSitemapBytes;
+        const TFetchedDocument fetched = FetchDocument(aURL, userAgent, limits);
+        TSitemapBytes bytes;
+        if (!fetched.Transferred)
+            bytes.Error = fetched.Error;
+        else if (fetched.Status != 200)
+            bytes.Error = QStringLiteral("HTTP status %1").arg(fetched.Status);
+        else
+            bytes = TSitemapBytes{true, fetched.Body, QString()};
+        return bytes;
+    };
+}
+
+void TRequestPacer::WaitForNextStart()
+{
+    if (FLastStart.isValid() && FLastStart.elapsed() < FDelayMs)
+        QThread::msleep(ulong(FDelayMs - FLastStart.elapsed()));
 }

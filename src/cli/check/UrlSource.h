@@ -5,6 +5,7 @@
 #include "core/CodePage.h"
 #include "ui/model/SitemapImport.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 class IUrlImportView;
@@ -18,3 +19,20 @@ bool LooksLikeSitemap(const QByteArray& aHead);
 // was refused (the view has said why).
 bool ImportUrlSource(TUrlImporter& aImporter, IUrlImportView& aView, const QString& aSource,
                      const TCodePage& aCodePage, const TSitemapFetch& aFetch);
+
+// Spaces request starts by the delay: the sitemap requests among themselves
+// and the run's first page request after them.
+class TRequestPacer {
+public:
+    explicit TRequestPacer(int aDelayMs) : FDelayMs(aDelayMs) {}
+    void WaitForNextStart();
+    void Started() { FLastStart.start(); }
+
+private:
+    int FDelayMs;
+    QElapsedTimer FLastStart;
+};
+
+// Sitemap requests with the run's User-Agent (the default one for an empty
+// text), paced by aPacer, bounded in time, size and redirects.
+TSitemapFetch PacedSitemapFetch(const QString& aUserAgent, TRequestPacer& aPacer);
