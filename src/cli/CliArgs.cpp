@@ -1,4 +1,5 @@
 #include "cli/CliArgs.h"
+#include "core/Translate.h"
 
 #include <algorithm>
 
@@ -62,13 +63,13 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
     for (qsizetype i = 0; i < aArgs.size(); ++i) {
         const QString& arg = aArgs.at(i);
         if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
-            FError = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+            FError = Tr("unexpected argument \"%1\"").arg(arg);
             QString word = arg;
             while (word.startsWith(u'-'))
                 word.remove(0, 1);
             word = word.section(u'=', 0, 0);
             if (FindOption(aOptions, word))
-                FError += QStringLiteral("; options start with two dashes: --%1").arg(word);
+                FError += Tr("; options start with two dashes: --%1").arg(word);
             return;
         }
         QString name = arg.mid(2);
@@ -86,19 +87,19 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
         }
         const TCliOption* option = FindOption(aOptions, name);
         if (!option) {
-            FError = QStringLiteral("unknown option --%1").arg(name);
+            FError = Tr("unknown option --%1").arg(name);
             const QString nearest = NearestOption(aOptions, name);
             if (!nearest.isEmpty())
-                FError += QStringLiteral("; did you mean --%1?").arg(nearest);
+                FError += Tr("; did you mean --%1?").arg(nearest);
             return;
         }
         if (FValues.contains(name) && !option->Repeatable) {
-            FError = QStringLiteral("--%1 is given more than once").arg(name);
+            FError = Tr("--%1 is given more than once").arg(name);
             return;
         }
         if (!option->ValueName) {
             if (inlineValue) {
-                FError = QStringLiteral("--%1 takes no value").arg(name);
+                FError = Tr("--%1 takes no value").arg(name);
                 return;
             }
             FValues.insert(name, {QString()});
@@ -108,7 +109,7 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
             // The next word is the value, even when it starts with dashes
             // (a query or a pattern may).
             if (i + 1 >= aArgs.size()) {
-                FError = QStringLiteral("--%1 needs a value (%2)")
+                FError = Tr("--%1 needs a value (%2)")
                              .arg(name, QLatin1String(option->ValueName));
                 return;
             }

@@ -1,4 +1,5 @@
 #include "cli/CliCommand.h"
+#include "core/Translate.h"
 
 #include <QCoreApplication>
 
@@ -75,7 +76,7 @@ int RunCli(const QStringList& aArgs, std::span<const TCliCommand> aCommands, TCl
     }
     const TCliCommand* command = FindCommand(aCommands, name);
     if (!command) {
-        WriteLine(aIo.Err, QStringLiteral("%1: unknown command \"%2\"; \"%1 --help\" lists the commands")
+        WriteLine(aIo.Err, Tr("%1: unknown command \"%2\"; \"%1 --help\" lists the commands")
                                .arg(kProgram, name));
         return ecUsage;
     }

@@ -39,6 +39,17 @@ QString ChooseCliLanguage(const QString& aOption, const QString& aIniFile)
     return SystemLanguage();
 }
 
+QString LangOption(const QStringList& aArgs)
+{
+    for (qsizetype i = 0; i < aArgs.size(); ++i) {
+        if (aArgs.at(i) == u"--lang" && i + 1 < aArgs.size())
+            return aArgs.at(i + 1);
+        if (aArgs.at(i).startsWith(QLatin1String("--lang=")))
+            return aArgs.at(i).mid(7);
+    }
+    return QString();
+}
+
 void ApplyCliLanguage(const QString& aOption)
 {
     const QDir programDir(QCoreApplication::applicationDirPath());

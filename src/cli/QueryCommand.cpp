@@ -68,25 +68,25 @@ QString Help()
 int UsageError(TCliIo& aIo, const QString& aMessage)
 {
     WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + aMessage);
-    WriteLine(aIo.Err, QStringLiteral("\"tollmarsh-cli query --help\" describes the options."));
+    WriteLine(aIo.Err, Tr("\"tollmarsh-cli query --help\" describes the options."));
     return ecUsage;
 }
 
 int RuleFromOptions(const TCliArgs& aArgs, TScrapRule& aRule, TCliIo& aIo)
 {
     if (!aArgs.Has(QStringLiteral("type")))
-        return UsageError(aIo, QStringLiteral("--type is required (or --rule SPEC)"));
+        return UsageError(aIo, Tr("--type is required (or --rule SPEC)"));
     if (!ParseQueryTypeName(aArgs.Value(QStringLiteral("type")), aRule.QueryType))
-        return UsageError(aIo, QStringLiteral("unknown --type \"%1\" (xpath, xquery, css, regex or template)")
+        return UsageError(aIo, Tr("unknown --type \"%1\" (xpath, xquery, css, regex or template)")
                                    .arg(aArgs.Value(QStringLiteral("type"))));
     if (!aArgs.Has(QStringLiteral("query")))
-        return UsageError(aIo, QStringLiteral("--query is required"));
+        return UsageError(aIo, Tr("--query is required"));
     aRule.Query = aArgs.Value(QStringLiteral("query"));
     aRule.Attribute = aArgs.Value(QStringLiteral("attr"));
     aRule.ExtractType = DefaultExtract(aRule.QueryType);
     if (aArgs.Has(QStringLiteral("extract"))
         && !ParseExtractName(aArgs.Value(QStringLiteral("extract")), aRule.ExtractType))
-        return UsageError(aIo, QStringLiteral("unknown --extract \"%1\" (text, outer, inner or any)")
+        return UsageError(aIo, Tr("unknown --extract \"%1\" (text, outer, inner or any)")
                                    .arg(aArgs.Value(QStringLiteral("extract"))));
     return ecOk;
 }
@@ -114,6 +114,7 @@ int FetchPage(const QString& aURL, const QString& aUserAgent, QByteArray& aPage,
 
 int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
 {
+    ApplyCliLanguage(LangOption(aArgs));
     const TCliArgs args(aArgs, kOptions);
     if (!args.Ok())
         return UsageError(aIo, args.Error());
@@ -122,12 +123,11 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         return ecOk;
     }
 
-    ApplyCliLanguage(args.Value(QStringLiteral("lang")));
     TScrapRule rule;
     if (args.Has(QStringLiteral("rule"))) {
         for (const char* other : {"type", "query", "attr", "extract"})
             if (args.Has(QString::fromLatin1(other)))
-                return UsageError(aIo, QStringLiteral("--rule and --%1 exclude each other").arg(QString::fromLatin1(other)));
+                return UsageError(aIo, Tr("--rule and --%1 exclude each other").arg(QString::fromLatin1(other)));
         QString error;
         if (!ParseRuleSpec(args.Value(QStringLiteral("rule")), 1, rule, error))
             return UsageError(aIo, error);
@@ -135,14 +135,14 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         return code;
     }
     if (args.Has(QStringLiteral("unique")) && args.Has(QStringLiteral("all")))
-        return UsageError(aIo, QStringLiteral("--unique and --all exclude each other"));
+        return UsageError(aIo, Tr("--unique and --all exclude each other"));
     const bool unique = !args.Has(QStringLiteral("all"));
     const int sources = int(args.Has(QStringLiteral("file"))) + int(args.Has(QStringLiteral("stdin")))
                         + int(args.Has(QStringLiteral("url")));
     if (sources != 1)
-        return UsageError(aIo, QStringLiteral("give exactly one of --file PAGE and --stdin (or --url ADDRESS)"));
+        return UsageError(aIo, Tr("give exactly one of --file PAGE and --stdin (or --url ADDRESS)"));
     if (args.Has(QStringLiteral("user-agent")) && !args.Has(QStringLiteral("url")))
-        return UsageError(aIo, QStringLiteral("--user-agent is only used with --url"));
+        return UsageError(aIo, Tr("--user-agent is only used with --url"));
     QString userAgent = QString::fromUtf8(UserAgentRow(0).userAgent);
     QString error;
     if (args.Has(QStringLiteral("user-agent")) && !ResolveUserAgent(args.Value(QStringLiteral("user-agent")), userAgent, error))
@@ -162,13 +162,13 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         const QString path = args.Value(QStringLiteral("file"));
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
+            WriteLine(aIo.Err, Tr("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
             return ecUsage;
         }
         page = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
+            WriteLine(aIo.Err, Tr("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
             return ecUsage;
         }
@@ -179,7 +179,7 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
     std::unique_ptr<TSRStringList> list;
     QString failure;
     if (!ApplyScrapRule(page, rule, list, unique, &failure)) {
-        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: the rule cannot be applied: ") + failure);
+        WriteLine(aIo.Err, Tr("tollmarsh-cli query: the rule cannot be applied: ") + failure);
         return ecFailed;
     }
     const QStringList values = list ? list->Values() : QStringList();

@@ -1,4 +1,5 @@
 #include "cli/RuleText.h"
+#include "core/Translate.h"
 
 #include <QHash>
 #include <QStringList>
@@ -67,8 +68,8 @@ QString LanguageName(TScrapQueryType aType)
 {
     for (const TNamedType& named : kQueryTypes)
         if (named.Type == aType)
-            return QString::fromLatin1(named.Language);
-    return QStringLiteral("query of unknown type %1").arg(int(aType));
+            return Tr(named.Language);
+    return Tr("query of unknown type %1").arg(int(aType));
 }
 
 TScrapExtractType DefaultExtract(TScrapQueryType aType)
@@ -81,14 +82,14 @@ bool ParseRuleSpec(const QString& aSpec, int aPosition, TScrapRule& aRule, QStri
     const QString where = QStringLiteral("--rule %1 \"%2\": ").arg(aPosition).arg(aSpec);
     const qsizetype colon = aSpec.indexOf(u':');
     if (colon < 0) {
-        aError = where + QStringLiteral("no \":\" before the query (write TYPE:QUERY, e.g. css:h1)");
+        aError = where + Tr("no \":\" before the query (write TYPE:QUERY, e.g. css:h1)");
         return false;
     }
     const QStringList header = aSpec.left(colon).split(u',');
     aRule = TScrapRule();
     aRule.Query = aSpec.mid(colon + 1);
     if (!ParseQueryTypeName(header.first().trimmed(), aRule.QueryType)) {
-        aError = where + QStringLiteral("unknown type \"%1\" (xpath, xquery, css, regex or template)")
+        aError = where + Tr("unknown type \"%1\" (xpath, xquery, css, regex or template)")
                              .arg(header.first());
         return false;
     }
@@ -101,11 +102,11 @@ bool ParseRuleSpec(const QString& aSpec, int aPosition, TScrapRule& aRule, QStri
         const QString key = item.left(equals).trimmed().toLower();
         const QString value = equals < 0 ? QString() : item.mid(equals + 1);
         if (equals < 0 || (key != u"name" && key != u"extract" && key != u"attr")) {
-            aError = where + QStringLiteral("\"%1\" is not name=..., extract=... or attr=...").arg(item);
+            aError = where + Tr("\"%1\" is not name=..., extract=... or attr=...").arg(item);
             return false;
         }
         if (seen.contains(key)) {
-            aError = where + QStringLiteral("%1= is given twice").arg(key);
+            aError = where + Tr("%1= is given twice").arg(key);
             return false;
         }
         seen << key;
@@ -114,7 +115,7 @@ bool ParseRuleSpec(const QString& aSpec, int aPosition, TScrapRule& aRule, QStri
         } else if (key == u"attr") {
             aRule.Attribute = value;
         } else if (!ParseExtractName(value, aRule.ExtractType)) {
-            aError = where + QStringLiteral("unknown extract=\"%1\" (text, outer, inner or any)").arg(value);
+            aError = where + Tr("unknown extract=\"%1\" (text, outer, inner or any)").arg(value);
             return false;
         }
     }
@@ -124,10 +125,10 @@ bool ParseRuleSpec(const QString& aSpec, int aPosition, TScrapRule& aRule, QStri
 QString RuleRefusal(const TScrapRule& aRule, const TRuleValidity& aValidity)
 {
     if (aValidity.Reason.isEmpty())
-        return QStringLiteral("the query is empty");
-    QString text = QStringLiteral("invalid %1: %2").arg(LanguageName(aRule.QueryType), aValidity.Reason);
+        return Tr("the query is empty");
+    QString text = Tr("invalid %1: %2").arg(LanguageName(aRule.QueryType), aValidity.Reason);
     // A reason of several lines already shows the query under a caret.
     if (!aValidity.Reason.contains(u'\n'))
-        text += QStringLiteral(" (query \"%1\")").arg(aRule.Query);
+        text += Tr(" (query \"%1\")").arg(aRule.Query);
     return text;
 }

@@ -1,4 +1,5 @@
 #include "cli/check/BadInput.h"
+#include "core/Translate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,7 +14,7 @@ void RequireReadableFile(const QString& aFileName, const char* aWhat)
 {
     const QFileInfo info(aFileName);
     if (!info.exists())
-        throw TBadInput(QStringLiteral("%1 not found: %2").arg(aWhat, aFileName));
+        throw TBadInput(Tr("%1 not found: %2").arg(Tr(aWhat), aFileName));
     if (!info.isFile() || !info.isReadable())
-        throw TBadInput(QStringLiteral("%1 cannot be read: %2").arg(aWhat, aFileName));
+        throw TBadInput(Tr("%1 cannot be read: %2").arg(Tr(aWhat), aFileName));
 }

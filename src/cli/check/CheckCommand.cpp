@@ -115,9 +115,9 @@ void LoadProxies(TProxies& aProxies, const TCheckOptions& aOptions, TConsoleOutp
         aOptions.ProxiesFile.isEmpty() ? BesideExecutable("proxies.json") : aOptions.ProxiesFile;
     RequireReadableFile(fileName, "proxy list file");
     if (!aProxies.LoadFromFile(fileName))
-        throw TBadInput(QStringLiteral("not a valid proxy list file: %1").arg(fileName));
+        throw TBadInput(Tr("not a valid proxy list file: %1").arg(fileName));
     if (aProxies.Count() == 0)
-        aOut.Message(QStringLiteral("the proxy list is empty: pages are fetched directly"));
+        aOut.Message(Tr("the proxy list is empty: pages are fetched directly"));
 }
 
 bool AnyFailedURL(const TURLTaskInfoList& aList)
@@ -143,7 +143,6 @@ int KeepFinishedRows(TResultsTable& aTable, const TURLTaskInfoList& aList)
 
 int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 {
-    ApplyCliLanguage(aOptions.Language);
     TConsoleOutput out(aIo.Err, aOptions.Verbose, IsTerminalStderr(aIo.Err), aOptions.Quiet);
     const TCurlGlobalGuard curlGlobal;  // before any request or worker thread
 
@@ -155,7 +154,7 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     if (!aOptions.Encoding.isEmpty())
         ParseReportEncoding(aOptions.Encoding, encoding);
     if (aOptions.UserAgent.isEmpty())
-        out.Message(QStringLiteral("--user-agent is empty: the default is sent (%1)").arg(TPageWorker::DefaultUserAgent()));
+        out.Message(Tr("--user-agent is empty: the default is sent (%1)").arg(TPageWorker::DefaultUserAgent()));
 
     TScrapRuleSets sets;
     std::unique_ptr<TScrapRuleSet> givenSet;
@@ -184,9 +183,9 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     TRequestPacer pacer(aOptions.Delay);
     if (!ImportUrlSource(importer, importView, aOptions.UrlsFile, TCodePage::SystemDefault(),
                          PacedSitemapFetch(aOptions.UserAgent, pacer)))
-        throw TBadInput(QStringLiteral("the URLs were not imported: %1").arg(aOptions.UrlsFile));
+        throw TBadInput(Tr("the URLs were not imported: %1").arg(aOptions.UrlsFile));
     if (urls.Count() == 0)
-        throw TBadInput(QStringLiteral("no URL to check in %1").arg(aOptions.UrlsFile));
+        throw TBadInput(Tr("no URL to check in %1").arg(aOptions.UrlsFile));
     pacer.WaitForNextStart();
 
     QElapsedTimer elapsed;
@@ -203,15 +202,15 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     QCoreApplication::sendPostedEvents(controller.Receiver());
 
     const int finished = interrupt.Received() ? KeepFinishedRows(table, urls) : urls.Count();
-    const QString place = aOptions.OutFile.isEmpty() ? QStringLiteral("standard output") : aOptions.OutFile;
+    const QString place = aOptions.OutFile.isEmpty() ? Tr("standard output") : aOptions.OutFile;
     QString error;
     if (!WriteReport(aOptions.OutFile, aIo.Out, CsvReportBytes(table, encoding.CodePage, encoding.ByteOrderMark),
                      error)) {
-        out.Message(QStringLiteral("tollmarsh-cli check: the report cannot be written to %1: %2").arg(place, error));
+        out.Message(Tr("tollmarsh-cli check: the report cannot be written to %1: %2").arg(place, error));
         return ecWriteFailed;
     }
     if (interrupt.Received()) {
-        out.Message(QStringLiteral("interrupted: the report in %1 holds the %2 of %3 URLs that finished")
+        out.Message(Tr("interrupted: the report in %1 holds the %2 of %3 URLs that finished")
                         .arg(place)
                         .arg(finished)
                         .arg(urls.Count()));
@@ -226,10 +225,11 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 
 int RunCheckCommand(const QStringList& aArgs, TCliIo& aIo)
 {
+    ApplyCliLanguage(LangOption(aArgs));
     TCheckOptions options;
     QString error;
     if (!ParseCheckOptions(aArgs, options, error)) {
-        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1\nTry 'tollmarsh-cli check --help'.").arg(error));
+        WriteLine(aIo.Err, Tr("tollmarsh-cli check: %1\nTry 'tollmarsh-cli check --help'.").arg(error));
         return ecUsage;
     }
     if (options.Help) {

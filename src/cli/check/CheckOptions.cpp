@@ -1,4 +1,5 @@
 #include "cli/check/CheckOptions.h"
+#include "core/Translate.h"
 
 #include "ui/model/OptionTables.h"
 
@@ -31,7 +32,7 @@ bool ResolveUserAgent(const QString& aValue, QString& aUserAgent, QString& aErro
         return true;
     }
     if (row < 0 || row >= CustomUserAgentRow) {
-        aError = QStringLiteral("--user-agent: row %1 is not in the table (0 to %2), "
+        aError = Tr("--user-agent: row %1 is not in the table (0 to %2), "
                                 "give the text itself instead")
                      .arg(aValue)
                      .arg(CustomUserAgentRow - 1);
@@ -115,43 +116,43 @@ bool ParseCheckOptions(const QStringList& aArgs, TCheckOptions& aOptions, QStrin
     aOptions.Encoding = args.Value("encoding");
     aOptions.Language = args.Value("lang").toLower();
     if (args.Has("unique") && args.Has("all")) {
-        aError = QStringLiteral("--unique and --all exclude each other");
+        aError = Tr("--unique and --all exclude each other");
         return false;
     }
     aOptions.Unique = !args.Has("all");
     if (args.Has("rule") && args.Has("rules")) {
-        aError = QStringLiteral("--rule and --rules exclude each other: give the rules on the command line "
+        aError = Tr("--rule and --rules exclude each other: give the rules on the command line "
                                 "or in a rule-set file");
         return false;
     }
     if (args.Has("save-rules") && !args.Has("rule")) {
-        aError = QStringLiteral("--save-rules writes the rules given with --rule; none is given");
+        aError = Tr("--save-rules writes the rules given with --rule; none is given");
         return false;
     }
     if (args.Has("quiet") && args.Has("verbose")) {
-        aError = QStringLiteral("--quiet and --verbose exclude each other");
+        aError = Tr("--quiet and --verbose exclude each other");
         return false;
     }
     if (args.Has("lang") && aOptions.Language != u"ru" && aOptions.Language != u"en") {
-        aError = QStringLiteral("--lang must be ru or en, not \"%1\"").arg(args.Value("lang"));
+        aError = Tr("--lang must be ru or en, not \"%1\"").arg(args.Value("lang"));
         return false;
     }
     TReportEncoding encoding;
     if (args.Has("encoding") && !ParseReportEncoding(aOptions.Encoding, encoding)) {
-        aError = QStringLiteral("--encoding must be one of %1, not \"%2\"")
+        aError = Tr("--encoding must be one of %1, not \"%2\"")
                      .arg(ReportEncodingNames().join(", "), aOptions.Encoding);
         return false;
     }
 
     if (args.Has("threads")
         && !ParseWholeNumber(args.Value("threads"), MinThreads, MaxThreads, aOptions.Threads)) {
-        aError = QStringLiteral("--threads must be a whole number from %1 to %2, not \"%3\"")
+        aError = Tr("--threads must be a whole number from %1 to %2, not \"%3\"")
                      .arg(MinThreads).arg(MaxThreads).arg(args.Value("threads"));
         return false;
     }
     if (args.Has("delay")
         && !ParseWholeNumber(args.Value("delay"), MinDelay, MaxDelay, aOptions.Delay)) {
-        aError = QStringLiteral("--delay must be a whole number of milliseconds from %1 to %2, not \"%3\"")
+        aError = Tr("--delay must be a whole number of milliseconds from %1 to %2, not \"%3\"")
                      .arg(MinDelay).arg(MaxDelay).arg(args.Value("delay"));
         return false;
     }
@@ -159,7 +160,7 @@ bool ParseCheckOptions(const QStringList& aArgs, TCheckOptions& aOptions, QStrin
     if (args.Has("user-agent") && !ResolveUserAgent(args.Value("user-agent"), aOptions.UserAgent, aError))
         return false;
     if (aOptions.UrlsFile.isEmpty() && aOptions.SaveRulesFile.isEmpty()) {
-        aError = QStringLiteral("--urls FILE is required");
+        aError = Tr("--urls FILE is required");
         return false;
     }
     return true;

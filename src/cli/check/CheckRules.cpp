@@ -1,4 +1,5 @@
 #include "cli/check/CheckRules.h"
+#include "core/Translate.h"
 
 #include "cli/RuleText.h"
 #include "cli/check/BadInput.h"
@@ -13,12 +14,12 @@ namespace {
 void RequireRunnable(const TScrapRuleSet& aSet, const QString& aWhere)
 {
     if (aSet.Count() == 0)
-        throw TBadInput(QStringLiteral("the rule set \"%1\" has no rules").arg(aSet.Name));
+        throw TBadInput(Tr("the rule set \"%1\" has no rules").arg(aSet.Name));
     TRuleValidity validity;
     const int invalid = FirstInvalidRule(aSet, &validity);
     if (invalid >= 0) {
         const TScrapRule& rule = *aSet.Rule(invalid);
-        throw TBadInput(QStringLiteral("%1rule %2 \"%3\" of the set \"%4\": %5")
+        throw TBadInput(Tr("%1rule %2 \"%3\" of the set \"%4\": %5")
                             .arg(aWhere)
                             .arg(invalid + 1)
                             .arg(rule.Name, aSet.Name, RuleRefusal(rule, validity)));
@@ -29,14 +30,14 @@ const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOpti
                                    const QString& aFileName)
 {
     if (aSets.Count() == 0)
-        throw TBadInput(QStringLiteral("the rule-set file holds no rule set: %1 (docs/rule-sets.md shows one)")
+        throw TBadInput(Tr("the rule-set file holds no rule set: %1 (docs/rule-sets.md shows one)")
                             .arg(aFileName));
     const TScrapRuleSet* set = aOptions.SetName.isEmpty() ? aSets.At(0) : aSets.GetByName(aOptions.SetName);
     if (!set) {
         QStringList names;
         for (int i = 0; i < aSets.Count(); ++i)
             names << QStringLiteral("\"%1\"").arg(aSets.At(i)->Name);
-        throw TBadInput(QStringLiteral("no rule set named \"%1\" in %2 (sets: %3)")
+        throw TBadInput(Tr("no rule set named \"%1\" in %2 (sets: %3)")
                             .arg(aOptions.SetName, aFileName, names.join(", ")));
     }
     RequireRunnable(*set, QString());
@@ -50,17 +51,17 @@ const TScrapRuleSet& LoadRuleSetFile(TScrapRuleSets& aSets, const TCheckOptions&
     const QString fileName =
         aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
     if (aOptions.RulesFile.isEmpty() && !QFileInfo::exists(fileName))
-        throw TBadInput(QStringLiteral("no rules: give a rule-set file with --rules FILE or rules with --rule SPEC "
+        throw TBadInput(Tr("no rules: give a rule-set file with --rules FILE or rules with --rule SPEC "
                                        "(there is no %1; docs/rule-sets.md describes both)")
                             .arg(fileName));
     RequireReadableFile(fileName, "rule-set file");
     const QString problem = DiagnoseRuleSetFile(fileName);
     if (!problem.isEmpty())
-        throw TBadInput(QStringLiteral("not a valid rule-set file: %1: %2\n(the format is described in "
+        throw TBadInput(Tr("not a valid rule-set file: %1: %2\n(the format is described in "
                                        "docs/rule-sets.md)")
                             .arg(fileName, problem));
     if (!aSets.LoadFromFile(fileName))
-        throw TBadInput(QStringLiteral("not a valid rule-set file: %1").arg(fileName));
+        throw TBadInput(Tr("not a valid rule-set file: %1").arg(fileName));
     return ChooseRuleSet(aSets, aOptions, fileName);
 }
 
@@ -85,7 +86,7 @@ void SaveRuleSet(const TScrapRuleSet& aSet, const QString& aFileName, TConsoleOu
     if (QFileInfo::exists(aFileName)) {
         const QString problem = DiagnoseRuleSetFile(aFileName);
         if (!problem.isEmpty())
-            throw TBadInput(QStringLiteral("--save-rules: %1 exists and is not a rule-set file that a set can be "
+            throw TBadInput(Tr("--save-rules: %1 exists and is not a rule-set file that a set can be "
                                            "added to: %2")
                                 .arg(aFileName, problem));
         sets.LoadFromFile(aFileName);
@@ -96,9 +97,9 @@ void SaveRuleSet(const TScrapRuleSet& aSet, const QString& aFileName, TConsoleOu
     else
         sets.Add(aSet.Clone())->Name = aSet.Name;
     if (!sets.SaveToFile(aFileName))
-        throw TBadInput(QStringLiteral("--save-rules: cannot write %1").arg(aFileName), ecWriteFailed);
-    aOut.Message(QStringLiteral("rule set \"%1\" with %2 rule(s) %3 %4")
+        throw TBadInput(Tr("--save-rules: cannot write %1").arg(aFileName), ecWriteFailed);
+    aOut.Message(Tr("rule set \"%1\" with %2 rule(s) %3 %4")
                      .arg(aSet.Name)
                      .arg(aSet.Count())
-                     .arg(index >= 0 ? QStringLiteral("replaced in") : QStringLiteral("written to"), aFileName));
+                     .arg(index >= 0 ? Tr("replaced in") : Tr("written to"), aFileName));
 }

@@ -1,4 +1,5 @@
 #include "cli/check/ReportTarget.h"
+#include "core/Translate.h"
 
 #include "ui/model/CsvReport.h"
 
@@ -35,19 +36,19 @@ QString ReportTargetProblem(const QString& aFileName)
         return QString();
     const QFileInfo info(aFileName);
     if (info.isDir())
-        return QStringLiteral("it is a folder; give a file name");
+        return Tr("it is a folder; give a file name");
     if (info.exists() && !info.isFile())
-        return info.isWritable() ? QString() : QStringLiteral("no permission to write to it");
+        return info.isWritable() ? QString() : Tr("no permission to write to it");
     const QFileInfo folder(info.absolutePath());
     if (!folder.exists())
-        return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder.filePath()));
+        return Tr("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder.filePath()));
     if (!folder.isDir())
-        return QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder.filePath()));
+        return Tr("%1 is not a folder").arg(QDir::toNativeSeparators(folder.filePath()));
     // The report replaces the file through a temporary file in the same folder.
     if (!folder.isWritable())
-        return QStringLiteral("no permission to write in the folder %1").arg(QDir::toNativeSeparators(folder.filePath()));
+        return Tr("no permission to write in the folder %1").arg(QDir::toNativeSeparators(folder.filePath()));
     if (info.exists() && !info.isWritable())
-        return QStringLiteral("no permission to write to it");
+        return Tr("no permission to write to it");
     return QString();
 }
 

@@ -1,4 +1,5 @@
 #include "cli/check/RuleSetDiagnosis.h"
+#include "core/Translate.h"
 
 #include "core/FileUtil.h"
 #include "json/JsonNode.h"
@@ -20,7 +21,7 @@ QString LineAndColumn(const QString& aText, qsizetype aIndex)
             lineStart = i + 1;
         }
     }
-    return QStringLiteral("line %1, column %2").arg(line).arg(aIndex - lineStart + 1);
+    return Tr("line %1, column %2").arg(line).arg(aIndex - lineStart + 1);
 }
 
 const char* KindName(TJsonNodeKind aKind)
@@ -61,20 +62,20 @@ QString MemberProblem(const TJsonNode& aRule, const TMember& aMember)
     const QString name = QString::fromLatin1(aMember.Name);
     const TJsonNode* node = aRule.Find(name);
     const QString expected = aMember.Kind == nkString
-                                 ? QStringLiteral("a string")
-                                 : QStringLiteral("a whole number from 0 to %1 (%2)")
+                                 ? Tr("a string")
+                                 : Tr("a whole number from 0 to %1 (%2)")
                                        .arg(aMember.MaxCode)
-                                       .arg(QString::fromLatin1(aMember.Codes));
+                                       .arg(Tr(aMember.Codes));
     if (!node)
-        return QStringLiteral("the member \"%1\" is missing; it must be %2").arg(name, expected);
-    const QString found = node->Kind() == nkString ? QStringLiteral("the string ") + Quoted(node->AsString())
-                                                   : QString::fromLatin1(KindName(node->Kind()));
+        return Tr("the member \"%1\" is missing; it must be %2").arg(name, expected);
+    const QString found = node->Kind() == nkString ? Tr("the string ") + Quoted(node->AsString())
+                                                   : Tr(KindName(node->Kind()));
     if (node->Kind() != aMember.Kind)
-        return QStringLiteral("\"%1\" is %2; it must be %3").arg(name, found, expected);
+        return Tr("\"%1\" is %2; it must be %3").arg(name, found, expected);
     if (aMember.Kind == nkNumber) {
         const double value = node->AsNumber();
         if (value != std::trunc(value) || value < 0 || value > aMember.MaxCode)
-            return QStringLiteral("\"%1\" is %2; it must be %3").arg(name, node->Value(), expected);
+            return Tr("\"%1\" is %2; it must be %3").arg(name, node->Value(), expected);
     }
     return QString();
 }
@@ -82,25 +83,25 @@ QString MemberProblem(const TJsonNode& aRule, const TMember& aMember)
 QString SetProblem(const TJsonNode& aSet, const QString& aWhere)
 {
     if (aSet.Kind() != nkObject)
-        return aWhere + QStringLiteral(": a set must be an object {\"name\":...,\"rules\":[...]}, not %1")
-                            .arg(QString::fromLatin1(KindName(aSet.Kind())));
+        return aWhere + Tr(": a set must be an object {\"name\":...,\"rules\":[...]}, not %1")
+                            .arg(Tr(KindName(aSet.Kind())));
     const TJsonNode* name = aSet.Find(QStringLiteral("name"));
     if (!name || name->Kind() != nkString)
-        return aWhere + (name ? QStringLiteral(": \"name\" is %1; it must be a string")
-                                    .arg(QString::fromLatin1(KindName(name->Kind())))
-                              : QStringLiteral(": the member \"name\" is missing; it must be a string"));
+        return aWhere + (name ? Tr(": \"name\" is %1; it must be a string")
+                                    .arg(Tr(KindName(name->Kind())))
+                              : Tr(": the member \"name\" is missing; it must be a string"));
     const QString where = aWhere + u' ' + Quoted(name->AsString());
     const TJsonNode* rules = aSet.Find(QStringLiteral("rules"));
     if (!rules || (rules->Kind() != nkArray && rules->Kind() != nkObject))
-        return where + (rules ? QStringLiteral(": \"rules\" is %1; it must be an array of rules")
-                                    .arg(QString::fromLatin1(KindName(rules->Kind())))
-                              : QStringLiteral(": the member \"rules\" is missing; it must be an array of rules"));
+        return where + (rules ? Tr(": \"rules\" is %1; it must be an array of rules")
+                                    .arg(Tr(KindName(rules->Kind())))
+                              : Tr(": the member \"rules\" is missing; it must be an array of rules"));
     for (int r = 0; r < rules->Count(); ++r) {
         const TJsonNode& rule = *rules->Child(r);
-        QString ruleWhere = where + QStringLiteral(", rule %1").arg(r + 1);
+        QString ruleWhere = where + Tr(", rule %1").arg(r + 1);
         if (rule.Kind() != nkObject)
-            return ruleWhere + QStringLiteral(": a rule must be an object, not %1")
-                                   .arg(QString::fromLatin1(KindName(rule.Kind())));
+            return ruleWhere + Tr(": a rule must be an object, not %1")
+                                   .arg(Tr(KindName(rule.Kind())));
         if (const TJsonNode* ruleName = rule.Find(QStringLiteral("name")); ruleName && ruleName->Kind() == nkString)
             ruleWhere += u' ' + Quoted(ruleName->AsString());
         for (const TMember& member : kRuleMembers) {
@@ -118,15 +119,15 @@ QString DiagnoseRuleSetFile(const QString& aFileName)
 {
     QFile file(aFileName);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read the file: %1").arg(file.errorString());
+        return Tr("cannot read the file: %1").arg(file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("cannot read the file: %1").arg(file.errorString());
+        return Tr("cannot read the file: %1").arg(file.errorString());
     QString text;
     if (!DecodeUtf8Strict(bytes, text)) {
         const QString lossy = QString::fromUtf8(bytes.startsWith(kUtf8Bom) ? bytes.mid(3) : bytes);
         return LineAndColumn(lossy, lossy.indexOf(QChar::ReplacementCharacter))
-               + QStringLiteral(": the file is not UTF-8 text (save it as UTF-8, with or without a byte-order mark)");
+               + Tr(": the file is not UTF-8 text (save it as UTF-8, with or without a byte-order mark)");
     }
     TJsonNode root;
     try {
@@ -134,12 +135,12 @@ QString DiagnoseRuleSetFile(const QString& aFileName)
     } catch (const EJsonException& error) {
         const QString place = error.Position() >= 0 ? LineAndColumn(text, error.Position()) + QStringLiteral(": ")
                                                     : QString();
-        return place + QStringLiteral("not valid JSON (%1); the file must be an array of sets "
+        return place + Tr("not valid JSON (%1); the file must be an array of sets "
                                       "[{\"name\":...,\"rules\":[...]}, ...]")
                            .arg(error.Message());
     }
     for (int i = 0; i < root.Count(); ++i) {
-        const QString problem = SetProblem(*root.Child(i), QStringLiteral("set %1").arg(i + 1));
+        const QString problem = SetProblem(*root.Child(i), Tr("set %1").arg(i + 1));
         if (!problem.isEmpty())
             return problem;
     }

@@ -1,4 +1,5 @@
 #include "cli/check/RunSummary.h"
+#include "core/Translate.h"
 
 #include <QStringList>
 #include <map>
@@ -12,13 +13,13 @@ QString OutcomeName(const TURLTaskResults& aResults)
     case trHTTPError:
         if (aResults.ErrorCode >= 300 && aResults.ErrorCode < 600)
             return QStringLiteral("HTTP %1xx").arg(aResults.ErrorCode / 100);
-        return QStringLiteral("other HTTP status");
-    case trSendError: return QStringLiteral("transfer failed");
-    case trUnknownResponse: return QStringLiteral("unknown response");
-    case trNotHTML: return QStringLiteral("not HTML");
-    case trParseError: return QStringLiteral("a rule could not be applied");
-    case trSearchError: return QStringLiteral("a rule's search failed");
-    default: return QStringLiteral("not finished");
+        return Tr("other HTTP status");
+    case trSendError: return Tr("transfer failed");
+    case trUnknownResponse: return Tr("unknown response");
+    case trNotHTML: return Tr("not HTML");
+    case trParseError: return Tr("a rule could not be applied");
+    case trSearchError: return Tr("a rule's search failed");
+    default: return Tr("not finished");
     }
 }
 
@@ -26,10 +27,10 @@ QString Duration(qint64 aMs)
 {
     const qint64 seconds = (aMs + 500) / 1000;
     if (seconds < 60)
-        return QStringLiteral("%1 s").arg(seconds);
+        return Tr("%1 s").arg(seconds);
     if (seconds < 3600)
-        return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
-    return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);
+        return Tr("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+    return Tr("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);
 }
 
 }  // namespace
@@ -51,11 +52,11 @@ QString RunSummary(const TURLTaskInfoList& aList, qint64 aElapsedMs, const QStri
     for (const auto& [name, count] : counts) {
         QString text = QStringLiteral("%1: %2").arg(name).arg(count);
         if (name == u"200 OK")
-            text += QStringLiteral(" (%1 with values)").arg(withValues);
+            text += Tr(" (%1 with values)").arg(withValues);
         outcomes << text;
     }
-    QString text = QStringLiteral("Checked %1 of %2 URLs in %3").arg(checked).arg(aList.Count()).arg(Duration(aElapsedMs));
+    QString text = Tr("Checked %1 of %2 URLs in %3").arg(checked).arg(aList.Count()).arg(Duration(aElapsedMs));
     if (!outcomes.isEmpty())
         text += QStringLiteral(": ") + outcomes.join(QStringLiteral(", "));
-    return text + QStringLiteral(".\nReport: ") + aReportPlace;
+    return text + Tr(".\nReport: ") + aReportPlace;
 }
