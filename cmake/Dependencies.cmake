@@ -12,6 +12,7 @@ set_target_properties(QScintilla::QScintilla PROPERTIES
 target_link_libraries(QScintilla::QScintilla INTERFACE Qt6::Widgets)
 find_package(CURL REQUIRED)
 find_package(LibXml2 REQUIRED)
+find_package(ZLIB REQUIRED)  # gzip-compressed sitemaps
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-16 libpcre2-8)
 

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ make pkgconf gettext ca-certificates
           qt6-base-dev qt6-declarative-dev libcurl4-openssl-dev libpcre2-dev
-          libmodest-dev libxml2-dev esbuild
+          libmodest-dev libxml2-dev zlib1g-dev esbuild
           libqscintilla2-qt6-dev qt6-translations-l10n)
 for what in "$@"; do
   case "$what" in

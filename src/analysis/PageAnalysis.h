@@ -42,6 +42,12 @@ std::unique_ptr<TSRStringList> ParseQueryResult(const QString& aResultText, bool
 bool CheckQueryValid(const QString& aQuery, TScrapQueryType aQueryType);
 bool CheckTemplateValid(const QString& aTemplate);
 
+// Why a query of the type (a template too) is refused by the same checks, in the
+// words of its compiler: libxml2's XPath message with the character position,
+// the CSS reason with its column, the template reason with line and column, the
+// XQuery error code and message, PCRE2's text. Empty when the query is valid.
+QString QueryInvalidReason(const QString& aQuery, TScrapQueryType aQueryType);
+
 // Decodes a body in a code page named as DetectPageCharset names it ("UTF8",
 // "WINDOWS-1251", "WINDOWS-1252"); any other name decodes as UTF-8.
 QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset);

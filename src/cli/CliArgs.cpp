@@ -1,4 +1,5 @@
 #include "cli/CliArgs.h"
+#include "core/Translate.h"
 
 #include <algorithm>
 
@@ -11,6 +12,40 @@ const TCliOption* FindOption(const std::vector<TCliOption>& aOptions, const QStr
             return &option;
     }
     return nullptr;
+}
+
+int EditDistance(const QString& a, const QString& b)
+{
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j)
+        row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            const int cost = a.at(i - 1).toLower() == b.at(j - 1).toLower() ? 0 : 1;
+            row[size_t(j)] = std::min({above + 1, row[size_t(j - 1)] + 1, diagonal + cost});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+// The known option a mistyped name most likely means, or empty when none is close.
+QString NearestOption(const std::vector<TCliOption>& aOptions, const QString& aName)
+{
+    QString best;
+    int bestDistance = std::max<int>(2, int(aName.size()) / 3) + 1;
+    for (const TCliOption& option : aOptions) {
+        const QString known = QLatin1String(option.Name);
+        const int distance = known.startsWith(aName) && aName.size() >= 2 ? 1 : EditDistance(aName, known);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = known;
+        }
+    }
+    return best;
 }
 
 QString OptionSynopsis(const TCliOption& aOption)
@@ -28,7 +63,13 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
     for (qsizetype i = 0; i < aArgs.size(); ++i) {
         const QString& arg = aArgs.at(i);
         if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
-            FError = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+            FError = Tr("unexpected argument \"%1\"").arg(arg);
+            QString word = arg;
+            while (word.startsWith(u'-'))
+                word.remove(0, 1);
+            word = word.section(u'=', 0, 0);
+            if (FindOption(aOptions, word))
+                FError += Tr("; options start with two dashes: --%1").arg(word);
             return;
         }
         QString name = arg.mid(2);
@@ -41,37 +82,40 @@ TCliArgs::TCliArgs(const QStringList& aArgs, const std::vector<TCliOption>& aOpt
             inlineValue = true;
         }
         if (name == QLatin1String("help") && !inlineValue) {
-            FValues.insert(name, QString());
+            FValues.insert(name, {QString()});
             continue;
         }
         const TCliOption* option = FindOption(aOptions, name);
         if (!option) {
-            FError = QStringLiteral("unknown option --%1").arg(name);
+            FError = Tr("unknown option --%1").arg(name);
+            const QString nearest = NearestOption(aOptions, name);
+            if (!nearest.isEmpty())
+                FError += Tr("; did you mean --%1?").arg(nearest);
             return;
         }
-        if (FValues.contains(name)) {
-            FError = QStringLiteral("--%1 is given more than once").arg(name);
+        if (FValues.contains(name) && !option->Repeatable) {
+            FError = Tr("--%1 is given more than once").arg(name);
             return;
         }
         if (!option->ValueName) {
             if (inlineValue) {
-                FError = QStringLiteral("--%1 takes no value").arg(name);
+                FError = Tr("--%1 takes no value").arg(name);
                 return;
             }
-            FValues.insert(name, QString());
+            FValues.insert(name, {QString()});
             continue;
         }
         if (!inlineValue) {
             // The next word is the value, even when it starts with dashes
             // (a query or a pattern may).
             if (i + 1 >= aArgs.size()) {
-                FError = QStringLiteral("--%1 needs a value (%2)")
+                FError = Tr("--%1 needs a value (%2)")
                              .arg(name, QLatin1String(option->ValueName));
                 return;
             }
             value = aArgs.at(++i);
         }
-        FValues.insert(name, value);
+        FValues[name].append(value);
     }
 }
 

@@ -13,6 +13,7 @@ struct TCliOption {
     const char* Name;       // without the dashes: "query"
     const char* ValueName;  // "TEXT" for an option with a value; nullptr for a flag
     const char* Help;       // one line or more; later lines are indented
+    bool Repeatable = false;  // may be given more than once; Values() lists them in order
 };
 
 class TCliArgs {
@@ -27,13 +28,15 @@ public:
     bool Has(const QString& aName) const { return FValues.contains(aName); }
     QString Value(const QString& aName, const QString& aDefault = {}) const
     {
-        return FValues.value(aName, aDefault);
+        const auto it = FValues.constFind(aName);
+        return it == FValues.constEnd() ? aDefault : it->first();
     }
+    QStringList Values(const QString& aName) const { return FValues.value(aName); }
 
     // The option lines of a help text, aligned in two columns.
     static QString OptionsHelp(const std::vector<TCliOption>& aOptions);
 
 private:
-    QHash<QString, QString> FValues;  // flags map to an empty value
+    QHash<QString, QStringList> FValues;  // flags map to one empty value
     QString FError;
 };

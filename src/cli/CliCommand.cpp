@@ -1,4 +1,5 @@
 #include "cli/CliCommand.h"
+#include "core/Translate.h"
 
 #include <QCoreApplication>
 
@@ -27,9 +28,16 @@ QString CommandList(std::span<const TCliCommand> aCommands)
                     .arg(QString::fromLatin1(command.Name).leftJustified(width),
                          QString::fromUtf8(command.Summary));
     }
-    text += QStringLiteral("\n\"%1 COMMAND --help\" describes the options of a command.\n"
-                           "Exit codes: 0 success, 1 the work failed, 2 bad usage or input.\n")
+    text += QStringLiteral("\nExamples:\n"
+                           "  %1 check --urls urls.txt --rule 'css,name=Title:h1' --out report.csv\n"
+                           "  %1 query --type xpath --query '//title' --url https://example.com/\n")
                 .arg(kProgram);
+    text += QStringLiteral("\n\"%1 COMMAND --help\" describes the options of a command; the rule-set file\n"
+                           "and the --rule syntax are described in docs/rule-sets.md.\n"
+                           "Exit codes: %2 success, %3 the work failed (a URL or the rule), %4 bad usage or input,\n"
+                           "%5 the results could not be written, %6 cancelled with Ctrl+C.\n")
+                .arg(kProgram)
+                .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed)).arg(int(ecCancelled));
     return text;
 }
 
@@ -48,17 +56,17 @@ int RunCli(const QStringList& aArgs, std::span<const TCliCommand> aCommands, TCl
 {
     if (aArgs.isEmpty()) {
         WriteText(aIo.Err, CommandList(aCommands));
-        return kExitUsage;
+        return ecUsage;
     }
     const QString& first = aArgs.first();
     if (first == QLatin1String("--help") || first == QLatin1String("-h")
         || (first == QLatin1String("help") && aArgs.size() == 1)) {
         WriteText(aIo.Out, CommandList(aCommands));
-        return kExitOk;
+        return ecOk;
     }
     if (first == QLatin1String("--version")) {
         WriteLine(aIo.Out, kProgram + u' ' + QCoreApplication::applicationVersion());
-        return kExitOk;
+        return ecOk;
     }
     QString name = first;
     QStringList rest = aArgs.mid(1);
@@ -68,9 +76,24 @@ int RunCli(const QStringList& aArgs, std::span<const TCliCommand> aCommands, TCl
     }
     const TCliCommand* command = FindCommand(aCommands, name);
     if (!command) {
-        WriteLine(aIo.Err, QStringLiteral("%1: unknown command \"%2\"; \"%1 --help\" lists the commands")
+        WriteLine(aIo.Err, Tr("%1: unknown command \"%2\"; \"%1 --help\" lists the commands")
                                .arg(kProgram, name));
-        return kExitUsage;
+        return ecUsage;
     }
     return command->Run(rest, aIo);
+}
+
+QString ExitCodesHelp(bool bCheck)
+{
+    if (bCheck) {
+        return QStringLiteral("Exit codes: %1 every URL answered 200; %2 the run completed, some URLs failed;\n"
+                              "%3 bad usage or input (nothing is fetched); %4 the report could not be\n"
+                              "written; %5 cancelled with Ctrl+C (the report holds the URLs finished so far).\n")
+            .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed)).arg(int(ecCancelled));
+    }
+    return QStringLiteral("Exit codes: %1 the rule was applied (even with no values); %2 the rule cannot be\n"
+                          "applied to this page (the query library failed, a regular expression exceeded\n"
+                          "its search limits) or the page could not be fetched; %3 bad usage, an unreadable\n"
+                          "page or an invalid query; %4 the values could not be written.\n")
+        .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed));
 }

@@ -11,10 +11,17 @@ struct TCliIo {
     QIODevice& Err;
 };
 
-// Exit codes shared by every command.
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;  // the work itself failed (a rule could not be applied)
-constexpr int kExitUsage = 2;   // bad arguments, unreadable input, an invalid query
+// Exit codes of every command, listed once; the help texts print ExitCodesHelp.
+enum TExitCode : int {
+    ecOk = 0,
+    ecFailed = 1,        // query: the rule cannot be applied; check: some URL failed
+    ecUsage = 2,         // bad arguments or input, an invalid rule, an unusable --out
+    ecWriteFailed = 3,   // the results could not be written (disk full, closed output)
+    ecCancelled = 130,   // check cancelled by Ctrl+C (the report of the finished URLs is written)
+};
+
+// "Exit codes: ..." lines for a command's help.
+QString ExitCodesHelp(bool bCheck);
 
 // Writes the text as UTF-8 followed by a line feed.
 void WriteLine(QIODevice& aDevice, const QString& aText);

@@ -2,6 +2,13 @@
 
 #include "analysis/PageAnalysis.h"
 #include "cli/CliArgs.h"
+#include "cli/CliLanguage.h"
+#include "cli/RuleText.h"
+#include "cli/check/CheckOptions.h"
+#include "core/Translate.h"
+#include "engine/CurlSession.h"
+#include "engine/DocumentFetch.h"
+#include "ui/model/OptionTables.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -17,16 +24,26 @@ const std::vector<TCliOption> kOptions = {
                         "a regular expression always takes its whole match"},
     {"unique", nullptr, "drop values that repeat, letter case ignored (default)"},
     {"all", nullptr, "keep repeated values"},
+    {"rule", "SPEC", "the rule in the form of check --rule instead of --type, --query,\n"
+                     "--attr and --extract: TYPE[,extract=MODE][,attr=NAME]:QUERY"},
     {"file", "PAGE", "read the page's bytes from this file"},
     {"stdin", nullptr, "read the page's bytes from standard input"},
+    {"url", "ADDRESS", "fetch the page as the rule tester does: redirects followed, no\n"
+                       "proxy; a status other than 200 is an error (exit 1); at most\n"
+                       "60 s, 64 MiB and 10 redirects"},
+    {"user-agent", "ROW|TEXT", "with --url: a row of the User-Agent table of \"check --help\",\n"
+                               "or the text itself (default row 0; an empty text sends none)"},
+    {"lang", "ru|en", "language of the translated messages (default as for check)"},
     {"json", nullptr, "print one JSON array of strings instead of one value per line"},
 };
 
 QString Help()
 {
     return QStringLiteral(
-               "Usage: tollmarsh-cli query --type TYPE --query TEXT (--file PAGE | --stdin)\n"
-               "                           [--attr NAME] [--extract MODE] [--unique | --all] [--json]\n"
+               "Usage: tollmarsh-cli query (--type TYPE --query TEXT [--attr NAME] [--extract MODE]\n"
+               "                            | --rule SPEC)\n"
+               "                           (--file PAGE | --stdin | --url ADDRESS [--user-agent ROW|TEXT])\n"
+               "                           [--unique | --all] [--json]\n"
                "\n"
                "Applies one extraction rule to one page as a run does: the page is decoded by the\n"
                "character set its META tags declare (UTF-8, Windows-1251 or Windows-1252), the\n"
@@ -39,131 +56,121 @@ QString Help()
            + TCliArgs::OptionsHelp(kOptions)
            + QStringLiteral(
                "\n"
-               "Exit codes: 0 the rule was applied (even with no values); 1 the rule cannot be\n"
-               "applied to this page (the query library failed, or a regular expression exceeded\n"
-               "its search limits); 2 bad usage, an unreadable page or an invalid query.\n");
+               "Examples:\n"
+               "  tollmarsh-cli query --type css --query 'h1.title' --file page.html\n"
+               "  tollmarsh-cli query --rule 'xpath://meta[@name=\"description\"]/@content' \\\n"
+               "      --url https://example.com/ --json\n"
+               "  curl -s https://example.com/ | tollmarsh-cli query --type regex --query '\\d+' --stdin\n"
+               "\n")
+           + ExitCodesHelp(false);
 }
 
 int UsageError(TCliIo& aIo, const QString& aMessage)
 {
     WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + aMessage);
-    WriteLine(aIo.Err, QStringLiteral("\"tollmarsh-cli query --help\" describes the options."));
-    return kExitUsage;
+    WriteLine(aIo.Err, Tr("\"tollmarsh-cli query --help\" describes the options."));
+    return ecUsage;
 }
 
-bool ParseQueryType(const QString& aText, TScrapQueryType& aType)
+int RuleFromOptions(const TCliArgs& aArgs, TScrapRule& aRule, TCliIo& aIo)
 {
-    static const QHash<QString, TScrapQueryType> kTypes = {
-        {QStringLiteral("xpath"), qtXPath},     {QStringLiteral("xquery"), qtXQuery},
-        {QStringLiteral("css"), qtCssPath},     {QStringLiteral("regex"), qtRegEx},
-        {QStringLiteral("template"), qtTemplate},
-    };
-    const auto it = kTypes.constFind(aText.toLower());
-    if (it == kTypes.constEnd())
-        return false;
-    aType = it.value();
-    return true;
+    if (!aArgs.Has(QStringLiteral("type")))
+        return UsageError(aIo, Tr("--type is required (or --rule SPEC)"));
+    if (!ParseQueryTypeName(aArgs.Value(QStringLiteral("type")), aRule.QueryType))
+        return UsageError(aIo, Tr("unknown --type \"%1\" (xpath, xquery, css, regex or template)")
+                                   .arg(aArgs.Value(QStringLiteral("type"))));
+    if (!aArgs.Has(QStringLiteral("query")))
+        return UsageError(aIo, Tr("--query is required"));
+    aRule.Query = aArgs.Value(QStringLiteral("query"));
+    aRule.Attribute = aArgs.Value(QStringLiteral("attr"));
+    aRule.ExtractType = DefaultExtract(aRule.QueryType);
+    if (aArgs.Has(QStringLiteral("extract"))
+        && !ParseExtractName(aArgs.Value(QStringLiteral("extract")), aRule.ExtractType))
+        return UsageError(aIo, Tr("unknown --extract \"%1\" (text, outer, inner or any)")
+                                   .arg(aArgs.Value(QStringLiteral("extract"))));
+    return ecOk;
 }
 
-bool ParseExtractType(const QString& aText, TScrapExtractType& aType)
+// The page as the rule tester loads it; its messages on failure.
+int FetchPage(const QString& aURL, const QString& aUserAgent, QByteArray& aPage, TCliIo& aIo)
 {
-    static const QHash<QString, TScrapExtractType> kModes = {
-        {QStringLiteral("text"), etTextContent},
-        {QStringLiteral("outer"), etOuterHTML},
-        {QStringLiteral("inner"), etInnerHTML},
-        {QStringLiteral("any"), etAnyPart},
-    };
-    const auto it = kModes.constFind(aText.toLower());
-    if (it == kModes.constEnd())
-        return false;
-    aType = it.value();
-    return true;
-}
-
-QString LanguageName(TScrapQueryType aType)
-{
-    switch (aType) {
-    case qtXPath:
-        return QStringLiteral("XPath query");
-    case qtXQuery:
-        return QStringLiteral("XQuery");
-    case qtCssPath:
-        return QStringLiteral("CSS selector");
-    case qtTemplate:
-        return QStringLiteral("HTML template");
-    default:
-        return QStringLiteral("regular expression");
+    const TCurlGlobalGuard curlGlobal;
+    const TFetchedDocument fetched = FetchDocument(aURL, aUserAgent);
+    if (!fetched.Transferred) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + Tr("Ошибка при получении страницы, исключение: ")
+                               + fetched.Error);
+        return ecFailed;
     }
-}
-
-// Why the rule's query is unusable, or an empty text when it is valid.
-QString QueryProblem(const TScrapRule& aRule)
-{
-    if (aRule.Query.isEmpty())
-        return QStringLiteral("the query is empty");
-    if (aRule.QueryType == qtRegEx) {
-        const QString error = RegExPatternError(aRule.Query);
-        return error.isEmpty() ? QString() : QStringLiteral("invalid regular expression: ") + error;
+    if (fetched.Status != 200) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + Tr("Ошибка при получении страницы, код HTTP: ")
+                               + QString::number(fetched.Status));
+        return ecFailed;
     }
-    const bool valid = aRule.QueryType == qtTemplate ? CheckTemplateValid(aRule.Query)
-                                                     : CheckQueryValid(aRule.Query, aRule.QueryType);
-    return valid ? QString() : QStringLiteral("invalid %1: %2").arg(LanguageName(aRule.QueryType), aRule.Query);
+    aPage = fetched.Body;
+    return ecOk;
 }
 
 }  // namespace
 
 int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
 {
+    ApplyCliLanguage(LangOption(aArgs));
     const TCliArgs args(aArgs, kOptions);
     if (!args.Ok())
         return UsageError(aIo, args.Error());
     if (args.HelpRequested()) {
         WriteText(aIo.Out, Help());
-        return kExitOk;
+        return ecOk;
     }
 
     TScrapRule rule;
-    if (!args.Has(QStringLiteral("type")))
-        return UsageError(aIo, QStringLiteral("--type is required"));
-    if (!ParseQueryType(args.Value(QStringLiteral("type")), rule.QueryType))
-        return UsageError(aIo, QStringLiteral("unknown --type \"%1\" (xpath, xquery, css, regex or template)")
-                                   .arg(args.Value(QStringLiteral("type"))));
-    if (!args.Has(QStringLiteral("query")))
-        return UsageError(aIo, QStringLiteral("--query is required"));
-    rule.Query = args.Value(QStringLiteral("query"));
-    rule.Attribute = args.Value(QStringLiteral("attr"));
-    rule.ExtractType = rule.QueryType == qtRegEx ? etAnyPart : etTextContent;
-    if (args.Has(QStringLiteral("extract"))
-        && !ParseExtractType(args.Value(QStringLiteral("extract")), rule.ExtractType))
-        return UsageError(aIo, QStringLiteral("unknown --extract \"%1\" (text, outer, inner or any)")
-                                   .arg(args.Value(QStringLiteral("extract"))));
+    if (args.Has(QStringLiteral("rule"))) {
+        for (const char* other : {"type", "query", "attr", "extract"})
+            if (args.Has(QString::fromLatin1(other)))
+                return UsageError(aIo, Tr("--rule and --%1 exclude each other").arg(QString::fromLatin1(other)));
+        QString error;
+        if (!ParseRuleSpec(args.Value(QStringLiteral("rule")), 1, rule, error))
+            return UsageError(aIo, error);
+    } else if (const int code = RuleFromOptions(args, rule, aIo); code != ecOk) {
+        return code;
+    }
     if (args.Has(QStringLiteral("unique")) && args.Has(QStringLiteral("all")))
-        return UsageError(aIo, QStringLiteral("--unique and --all exclude each other"));
+        return UsageError(aIo, Tr("--unique and --all exclude each other"));
     const bool unique = !args.Has(QStringLiteral("all"));
-    const bool fromFile = args.Has(QStringLiteral("file"));
-    if (fromFile == args.Has(QStringLiteral("stdin")))
-        return UsageError(aIo, QStringLiteral("give exactly one of --file PAGE and --stdin"));
+    const int sources = int(args.Has(QStringLiteral("file"))) + int(args.Has(QStringLiteral("stdin")))
+                        + int(args.Has(QStringLiteral("url")));
+    if (sources != 1)
+        return UsageError(aIo, Tr("give exactly one of --file PAGE and --stdin (or --url ADDRESS)"));
+    if (args.Has(QStringLiteral("user-agent")) && !args.Has(QStringLiteral("url")))
+        return UsageError(aIo, Tr("--user-agent is only used with --url"));
+    QString userAgent = QString::fromUtf8(UserAgentRow(0).userAgent);
+    QString error;
+    if (args.Has(QStringLiteral("user-agent")) && !ResolveUserAgent(args.Value(QStringLiteral("user-agent")), userAgent, error))
+        return UsageError(aIo, error);
 
-    const QString problem = QueryProblem(rule);
-    if (!problem.isEmpty()) {
-        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + problem);
-        return kExitUsage;
+    const TRuleValidity validity = CheckRuleValidity(rule);
+    if (!validity.Valid) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: ") + RuleRefusal(rule, validity));
+        return ecUsage;
     }
 
     QByteArray page;
-    if (fromFile) {
+    if (args.Has(QStringLiteral("url"))) {
+        if (const int code = FetchPage(args.Value(QStringLiteral("url")), userAgent, page, aIo); code != ecOk)
+            return code;
+    } else if (args.Has(QStringLiteral("file"))) {
         const QString path = args.Value(QStringLiteral("file"));
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
+            WriteLine(aIo.Err, Tr("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
-            return kExitUsage;
+            return ecUsage;
         }
         page = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
+            WriteLine(aIo.Err, Tr("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
-            return kExitUsage;
+            return ecUsage;
         }
     } else {
         page = aIo.In.readAll();
@@ -172,8 +179,8 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
     std::unique_ptr<TSRStringList> list;
     QString failure;
     if (!ApplyScrapRule(page, rule, list, unique, &failure)) {
-        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: the rule cannot be applied: ") + failure);
-        return kExitFailed;
+        WriteLine(aIo.Err, Tr("tollmarsh-cli query: the rule cannot be applied: ") + failure);
+        return ecFailed;
     }
     const QStringList values = list ? list->Values() : QStringList();
     if (args.Has(QStringLiteral("json"))) {
@@ -183,5 +190,5 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         for (const QString& value : values)
             WriteLine(aIo.Out, value);
     }
-    return kExitOk;
+    return ecOk;
 }

@@ -1,6 +1,8 @@
 // The command-line program: one command per run, chosen by the first argument.
 
 #include "cli/CliCommand.h"
+#include "cli/CliLanguage.h"
+#include "core/Translate.h"
 #include "cli/QueryCommand.h"
 #include "cli/check/CheckCommand.h"
 #include "core/MemoryTuning.h"
@@ -38,10 +40,15 @@ int main(int argc, char** argv)
     if (!in.open(stdin, QIODevice::ReadOnly) || !out.open(stdout, QIODevice::WriteOnly)
         || !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         std::fputs("tollmarsh-cli: cannot open the standard streams\n", stderr);
-        return kExitFailed;
+        return ecFailed;
     }
     TCliIo io{in, out, err};
+    ApplyCliLanguage(LangOption(app.arguments()));
     const int code = RunCli(app.arguments().mid(1), kCommands, io);
-    out.flush();
+    // A full disk or a closed pipe shows only now, when the buffer is written.
+    if ((!out.flush() || out.error() != QFileDevice::NoError) && code != ecWriteFailed) {
+        WriteLine(err, Tr("tollmarsh-cli: cannot write to standard output: ") + out.errorString());
+        return code == ecOk || code == ecFailed ? int(ecWriteFailed) : code;
+    }
     return code;
 }

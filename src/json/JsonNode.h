@@ -14,9 +14,13 @@ class EJsonException : public std::runtime_error {
 public:
     explicit EJsonException(const QString& aMessage);
     QString Message() const { return FMessage; }
+    // Where the parser stopped: an index into the parsed text, -1 when unknown.
+    qsizetype Position() const { return FPosition; }
+    void SetPosition(qsizetype aPosition) { FPosition = aPosition; }
 
 private:
     QString FMessage;
+    qsizetype FPosition = -1;
 };
 
 class TJsonNode {

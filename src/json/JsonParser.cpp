@@ -47,6 +47,8 @@ public:
         return FPos < FSize ? FData[FPos].unicode() : 0;
     }
 
+    qsizetype Position() const { return FPos; }
+
     TToken Next()
     {
         SkipSpace();
@@ -172,8 +174,8 @@ void TJsonParser::ParseInto(TJsonNode& aRoot, const QString& aJson)
     aRoot.FChildren.clear();
     aRoot.FValue.clear();
     aRoot.FKind = nkObject;
+    TLexer lexer(aJson);
     try {
-        TLexer lexer(aJson);
         const char16_t first = lexer.PeekAfterSpace();
         if (first != '{' && first != '[')
             RootError();
@@ -240,6 +242,12 @@ void TJsonParser::ParseInto(TJsonNode& aRoot, const QString& aJson)
         }
         if (lexer.Next().Kind != TTok::End)
             SyntaxError();
+    } catch (EJsonException& error) {
+        aRoot.FChildren.clear();
+        aRoot.FValue.clear();
+        aRoot.FKind = nkObject;
+        error.SetPosition(lexer.Position());
+        throw;
     } catch (...) {
         aRoot.FChildren.clear();
         aRoot.FValue.clear();

@@ -6,6 +6,7 @@
 #include "xmlquery/LibxmlSetup.h"
 #include "xmlquery/api/Evaluators.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,17 @@ int32_t GuardedCheck(Check&& check)
     } catch (...) {
         return 0;
     }
+}
+
+// Copies as much of the text as fits, never splitting a UTF-8 sequence.
+void CopyReason(const std::string& aText, char* aBuffer, int32_t aSize)
+{
+    if (!aBuffer || aSize <= 0) return;
+    size_t n = std::min(aText.size(), size_t(aSize - 1));
+    if (n < aText.size())
+        while (n > 0 && (static_cast<unsigned char>(aText[n]) & 0xC0) == 0x80) --n;
+    aText.copy(aBuffer, n);
+    aBuffer[n] = '\0';
 }
 
 }  // namespace
@@ -127,6 +139,24 @@ int32_t p1xqIsTemplateValid(const char* templateText)
 {
     if (!templateText || !*templateText) return 0;
     return GuardedCheck([&] { return xq::api::IsTemplateValid(templateText); });
+}
+
+int32_t p1xqExplainInvalid(const char* text, int32_t validationCode, char* reason, int32_t size)
+{
+    std::string why;
+    const int32_t valid = GuardedCheck([&] {
+        const std::string query(text ? text : "");
+        switch (validationCode) {
+        case P1XQ_VALID_XPATH: return xq::api::IsXPathValid(query, &why);
+        case P1XQ_VALID_XQUERY: return xq::api::IsXQueryValid(query, &why);
+        case P1XQ_VALID_CSS: return xq::api::IsCssValid(query, &why);
+        case P1XQ_QUERY_TEMPLATE: return xq::api::IsTemplateValid(query, &why);
+        default: why = "unknown validation code"; return false;
+        }
+    });
+    if (!valid && why.empty()) why = "the check failed";
+    CopyReason(valid ? std::string() : why, reason, size);
+    return valid;
 }
 
 }  // extern "C"

@@ -52,6 +52,12 @@ void p1xqFreeResult(void* handle);
 int32_t p1xqIsQueryValid(const char* query, int32_t validationCode);
 int32_t p1xqIsTemplateValid(const char* templateText);
 
+/* The same checks with the reason of a refusal: a validation code above, or
+ * P1XQ_QUERY_TEMPLATE for a template. Non-zero when valid. When invalid, the
+ * reason (UTF-8, cut at a character boundary to fit) is written to reason,
+ * which holds size bytes including the terminating NUL. */
+int32_t p1xqExplainInvalid(const char* text, int32_t validationCode, char* reason, int32_t size);
+
 #ifdef __cplusplus
 }
 #endif

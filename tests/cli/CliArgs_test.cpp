@@ -86,12 +86,39 @@ TEST(CliDispatch, RunsTheNamedCommand)
     EXPECT_EQ(g_lastArgs, QStringList{"--help"});
     EXPECT_EQ(g_calls, 2);
 
-    EXPECT_EQ(RunCli({"--help"}, commands, io), kExitOk);
+    EXPECT_EQ(RunCli({"--help"}, commands, io), ecOk);
     EXPECT_TRUE(out.data().contains("fake  a fake command"));
-    EXPECT_EQ(RunCli({"other"}, commands, io), kExitUsage);
+    EXPECT_EQ(RunCli({"other"}, commands, io), ecUsage);
     EXPECT_TRUE(err.data().contains("unknown command \"other\""));
-    EXPECT_EQ(RunCli({}, commands, io), kExitUsage);
+    EXPECT_EQ(RunCli({}, commands, io), ecUsage);
     EXPECT_EQ(g_calls, 2);
 }
 
 }  // namespace
+
+// A mistyped option is answered with the nearest known one; repeatable options keep every value.
+TEST(CliArgs, SuggestsTheNearestOptionAndKeepsRepeatedValues)
+{
+    const std::vector<TCliOption> options = {
+        {"urls", "FILE", "urls"}, {"rules", "FILE", "rules"}, {"rule", "SPEC", "rule", true}, {"quiet", nullptr, "q"}};
+    const struct {
+        QStringList Args;
+        const char* Said;
+    } cases[] = {
+        {{"--url", "x"}, "unknown option --url; did you mean --urls?"},
+        {{"--quite"}, "did you mean --quiet?"},
+        {{"--rulez", "x"}, "did you mean --rules?"},
+        {{"-urls", "x"}, "options start with two dashes: --urls"},
+        {{"--colour"}, "unknown option --colour"},
+    };
+    for (const auto& c : cases) {
+        const TCliArgs args(c.Args, options);
+        EXPECT_FALSE(args.Ok());
+        EXPECT_TRUE(args.Error().contains(QString::fromUtf8(c.Said))) << args.Error().toStdString();
+    }
+    EXPECT_FALSE(TCliArgs({"--colour"}, options).Error().contains("did you mean"));
+    const TCliArgs repeated({"--rule", "a", "--rule=b"}, options);
+    ASSERT_TRUE(repeated.Ok());
+    EXPECT_EQ(repeated.Values("rule"), QStringList({"a", "b"}));
+    EXPECT_FALSE(TCliArgs({"--urls", "a", "--urls", "b"}, options).Ok());
+}

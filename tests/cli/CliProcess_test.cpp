@@ -1,8 +1,11 @@
 // Runs of the built executable: real streams, real exit codes.
 
+#include "TestHttpServer.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,6 +81,70 @@ TEST(CliProcess, ExitCodes)
     const TResult help = RunCli({"--help"});
     EXPECT_EQ(help.Code, 0);
     EXPECT_TRUE(help.Out.contains("query"));
+}
+
+// Results that cannot be written are an error, not a silent success: standard
+// output on a full device or closed, and a report into a device that is full.
+TEST(CliProcess, UnwritableOutputGivesAMessageAndExitCode3)
+{
+    QTemporaryDir dir;
+    const QString page = dir.filePath("p.html");
+    QFile file(page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<p>one</p>");
+    file.close();
+    const QString cli = QStringLiteral(TOLLMARSH_CLI_PATH);
+    const struct {
+        const char* Redirect;
+    } cases[] = {{">/dev/full"}, {">&-"}};
+    for (const auto& c : cases) {
+        QProcess shell;
+        shell.start("sh", {"-c", QStringLiteral("\"$0\" query --type css --query p --file \"$1\" %1")
+                                     .arg(QString::fromLatin1(c.Redirect)),
+                           cli, page});
+        ASSERT_TRUE(shell.waitForFinished(30000));
+        EXPECT_EQ(shell.exitCode(), 3) << c.Redirect;
+        EXPECT_TRUE(shell.readAllStandardError().contains("cannot write to standard output")) << c.Redirect;
+    }
+}
+
+// Ctrl+C during a run: the report holds the URLs that finished, standard error
+// says how many of how many, the exit code is 130.
+TEST(CliProcess, InterruptWritesThePartialReport)
+{
+    TTestHttpServer server;
+    server.Respond("/fast", 200, "<h1>Fast</h1>");
+    server.Stall("/slow");
+    ASSERT_TRUE(server.Start());
+    QTemporaryDir dir;
+    const QString urls = dir.filePath("urls.txt");
+    QFile file(urls);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromStdString(server.Url("/fast") + "\n" + server.Url("/slow") + "\n"
+                                         + server.Url("/never") + "\n"));
+    file.close();
+    const QString out = dir.filePath("report.csv");
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LANGUAGE", "en");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TOLLMARSH_CLI_PATH),
+                  {"check", "--urls", urls, "--rule", "css,name=H:h1", "--threads", "1", "--out", out});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(server.WaitForRequests(2, 20000));
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(20000));
+
+    EXPECT_EQ(process.exitCode(), 130);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains("holds the 1 of 3 URLs that finished")) << err.toStdString();
+    QFile report(out);
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = report.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 5);  // header, one row, empty line, footer, end
+    EXPECT_EQ(lines[1], QByteArray::fromStdString("1;" + server.Url("/fast") + ";200;1;Fast\r"));
+    server.Stop();
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "cli/QueryCommand.h"
 
+#include "TestHttpServer.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QJsonArray>
@@ -146,3 +148,53 @@ TEST(QueryCommand, HelpDocumentsEveryOption)
 }
 
 }  // namespace
+
+TEST(QueryCommandReasons, InvalidQueriesSayWhyWithThePlace)
+{
+    const struct {
+        QStringList Args;
+        const char* Said;
+    } cases[] = {
+        {{"--type", "template", "--query", "<ul>\n<li>{.}</ul>", "--stdin"}, "invalid HTML template: line 2, column"},
+        {{"--type", "css", "--query", "a[", "--stdin"}, "at column 2"},
+        {{"--type", "xquery", "--query", "for $a in", "--stdin"}, "XPST0003"},
+        {{"--rule", "xpath,extract=outer://a/b/@", "--stdin"}, "invalid expression at character 8"},
+        {{"--rule", "css", "--stdin"}, "--rule 1 \"css\": no \":\" before the query"},
+        {{"--rule", "css:a", "--type", "css", "--stdin"}, "--rule and --type exclude each other"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Query(c.Args, "<p>x</p>");
+        EXPECT_EQ(run.Code, ecUsage) << c.Said;
+        EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.Said))) << run.Err.toStdString();
+    }
+}
+
+// --url loads the page as the rule tester does: redirects followed, the given
+// User-Agent, a status other than 200 refused with the tester's message.
+TEST(QueryCommandUrl, FetchesThePageOrSaysWhyNot)
+{
+    TTestHttpServer server;
+    server.Redirect("/old", "/page");
+    server.Respond("/page", 200, "<h1>One</h1><h1>Two</h1>");
+    server.Respond("/gone", 404, "<h1>Gone</h1>");
+    ASSERT_TRUE(server.Start());
+    qputenv("LANGUAGE", "en");
+
+    const TRun ok = Query({"--rule", "css:h1", "--url", QString::fromStdString(server.Url("/old")), "--user-agent",
+                           "Probe/3", "--lang", "en"});
+    EXPECT_EQ(ok.Code, ecOk) << ok.Err.toStdString();
+    EXPECT_EQ(ok.Out, "One\nTwo\n");
+    ASSERT_EQ(server.RequestCount(), 2u);
+    EXPECT_EQ(server.Requests()[1].Header("User-Agent"), "Probe/3");
+
+    const TRun gone = Query({"--rule", "css:h1", "--url", QString::fromStdString(server.Url("/gone")), "--lang", "en"});
+    EXPECT_EQ(gone.Code, ecFailed);
+    EXPECT_TRUE(gone.Err.contains("Error while fetching the page, HTTP code: 404")) << gone.Err.toStdString();
+    EXPECT_TRUE(gone.Out.isEmpty());
+
+    const TRun refused = Query({"--rule", "css:h1", "--url", "http://127.0.0.1:9/", "--lang", "ru"});
+    EXPECT_EQ(refused.Code, ecFailed);
+    EXPECT_TRUE(refused.Err.contains(QString::fromUtf8("Ошибка при получении страницы, исключение: "))) << refused.Err.toStdString();
+
+    EXPECT_EQ(Query({"--rule", "css:h1", "--stdin", "--user-agent", "x"}).Code, ecUsage);
+}

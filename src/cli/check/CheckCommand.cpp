@@ -1,32 +1,31 @@
 #include "cli/check/CheckCommand.h"
 
+#include "cli/CliLanguage.h"
+#include "cli/check/BadInput.h"
 #include "cli/check/CheckOptions.h"
+#include "cli/check/CheckRules.h"
 #include "cli/check/ConsoleOutput.h"
 #include "cli/check/InterruptSignal.h"
+#include "cli/check/ReportTarget.h"
+#include "cli/check/RunSummary.h"
 #include "cli/check/UrlSource.h"
 #include "core/Dialogs.h"
-#include "core/RuleSets.h"
 #include "core/RunModel.h"
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
+#include "engine/PageWorker.h"
 #include "engine/RunController.h"
 #include "proxies/Proxies.h"
 #include "ui/model/CsvReport.h"
 #include "ui/model/ResultsTable.h"
-#include "ui/model/RuleValidity.h"
 #include "ui/model/UrlImport.h"
 
 #include <QCoreApplication>
-#include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
+#include <memory>
 
 namespace {
-
-QString BesideExecutable(const QString& aName)
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(aName);
-}
 
 // Message boxes become lines on standard error; nothing is asked.
 class TConsoleDialogs : public IDialogs {
@@ -119,61 +118,7 @@ private:
     int FMaximum = -1;
 };
 
-// The language of the program's texts: Russian in a Russian locale, English otherwise.
-QString LanguageOfEnvironment()
-{
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QByteArray value = qgetenv(name);
-        if (!value.isEmpty())
-            return value.startsWith("ru") ? QStringLiteral("ru") : QStringLiteral("en");
-    }
-    return QStringLiteral("en");
-}
 
-class TBadInput {
-public:
-    explicit TBadInput(QString aText) : Text(std::move(aText)) {}
-    QString Text;
-};
-
-void RequireReadableFile(const QString& aFileName, const char* aWhat)
-{
-    const QFileInfo info(aFileName);
-    if (!info.exists())
-        throw TBadInput(QStringLiteral("%1 not found: %2").arg(aWhat, aFileName));
-    if (!info.isFile() || !info.isReadable())
-        throw TBadInput(QStringLiteral("%1 cannot be read: %2").arg(aWhat, aFileName));
-}
-
-const TScrapRuleSet& ChooseRuleSet(const TScrapRuleSets& aSets, const TCheckOptions& aOptions,
-                                   const QString& aFileName)
-{
-    if (aSets.Count() == 0)
-        throw TBadInput(QStringLiteral("the rule-set file holds no rule set: %1").arg(aFileName));
-    const TScrapRuleSet* set = aOptions.SetName.isEmpty() ? aSets.At(0) : aSets.GetByName(aOptions.SetName);
-    if (!set) {
-        QStringList names;
-        for (int i = 0; i < aSets.Count(); ++i)
-            names << QStringLiteral("\"%1\"").arg(aSets.At(i)->Name);
-        throw TBadInput(QStringLiteral("no rule set named \"%1\" in %2 (sets: %3)")
-                            .arg(aOptions.SetName, aFileName, names.join(", ")));
-    }
-    if (set->Count() == 0)
-        throw TBadInput(QStringLiteral("the rule set \"%1\" has no rules").arg(set->Name));
-    QString problem;
-    const int invalid = FirstInvalidRule(*set, &problem);
-    if (invalid >= 0) {
-        const TScrapRule& rule = *set->Rule(invalid);
-        QString text = QStringLiteral("rule %1 \"%2\" of the set \"%3\": %4")
-                           .arg(invalid + 1)
-                           .arg(rule.Name, set->Name, Tr(problem));
-        const QString detail = RuleProblemDetail(rule);
-        if (!detail.isEmpty())
-            text += QStringLiteral(" (%1)").arg(detail);
-        throw TBadInput(text);
-    }
-    return *set;
-}
 
 void LoadProxies(TProxies& aProxies, const TCheckOptions& aOptions, TConsoleOutput& aOut)
 {
@@ -181,9 +126,9 @@ void LoadProxies(TProxies& aProxies, const TCheckOptions& aOptions, TConsoleOutp
         aOptions.ProxiesFile.isEmpty() ? BesideExecutable("proxies.json") : aOptions.ProxiesFile;
     RequireReadableFile(fileName, "proxy list file");
     if (!aProxies.LoadFromFile(fileName))
-        throw TBadInput(QStringLiteral("not a valid proxy list file: %1").arg(fileName));
+        throw TBadInput(Tr("not a valid proxy list file: %1").arg(fileName));
     if (aProxies.Count() == 0)
-        aOut.Message(QStringLiteral("the proxy list is empty: pages are fetched directly"));
+        aOut.Message(Tr("the proxy list is empty: pages are fetched directly"));
 }
 
 bool AnyFailedURL(const TURLTaskInfoList& aList)
@@ -196,30 +141,48 @@ bool AnyFailedURL(const TURLTaskInfoList& aList)
     return false;
 }
 
-bool WriteReport(const TResultsTable& aTable, const QString& aOutFile, QIODevice& aOut)
+// After Ctrl+C the report holds only the URLs that finished.
+int KeepFinishedRows(TResultsTable& aTable, const TURLTaskInfoList& aList)
 {
-    const TCodePage codePage = TCodePage::SystemDefault();
-    if (!aOutFile.isEmpty())
-        return WriteCsvReport(aOutFile, aTable, codePage);
-    const QByteArray bytes = CsvReportBytes(aTable, codePage);
-    return aOut.write(bytes) == bytes.size();
+    std::vector<int> unfinished;
+    for (int i = 0; i < aList.Count(); ++i)
+        if (!aList.At(i)->TaskResults)
+            unfinished.push_back(aList.At(i)->Num);
+    aTable.DeleteURLNodes(unfinished);
+    return aList.Count() - int(unfinished.size());
 }
 
 int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
 {
-    InitTranslation(BesideExecutable("locale"));
-    SetTranslationLanguage(LanguageOfEnvironment());
-    TConsoleOutput out(aIo.Err, aOptions.Verbose, IsTerminalStderr(aIo.Err));
+    TConsoleOutput out(aIo.Err, aOptions.Verbose, IsTerminalStderr(aIo.Err), aOptions.Quiet);
+    const TCurlGlobalGuard curlGlobal;  // before any request or worker thread
 
-    RequireReadableFile(aOptions.UrlsFile, "URL file");
-    const QString rulesFile =
-        aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
-    RequireReadableFile(rulesFile, "rule-set file");
+    // Everything that can refuse the run is checked before the first request.
+    const QString outProblem = ReportTargetProblem(aOptions.OutFile);
+    if (!outProblem.isEmpty())
+        throw TBadInput(QStringLiteral("--out %1: %2").arg(aOptions.OutFile, outProblem));
+    TReportEncoding encoding;
+    if (!aOptions.Encoding.isEmpty())
+        ParseReportEncoding(aOptions.Encoding, encoding);
+    if (aOptions.UserAgent.isEmpty())
+        out.Message(Tr("--user-agent is empty: the default is sent (%1)").arg(TPageWorker::DefaultUserAgent()));
+
     TScrapRuleSets sets;
-    if (!sets.LoadFromFile(rulesFile))
-        throw TBadInput(QStringLiteral("not a valid rule-set file: %1").arg(rulesFile));
-    const TScrapRuleSet& ruleSet = ChooseRuleSet(sets, aOptions, rulesFile);
+    std::unique_ptr<TScrapRuleSet> givenSet;
+    const TScrapRuleSet* ruleSet = nullptr;
+    if (!aOptions.RuleSpecs.isEmpty()) {
+        givenSet = RuleSetFromSpecs(aOptions);
+        if (!aOptions.SaveRulesFile.isEmpty())
+            SaveRuleSet(*givenSet, aOptions.SaveRulesFile, out);
+        if (aOptions.UrlsFile.isEmpty())
+            return ecOk;
+        ruleSet = givenSet.get();
+    } else {
+        ruleSet = &LoadRuleSetFile(sets, aOptions);
+    }
 
+    if (!IsWebAddress(aOptions.UrlsFile))
+        RequireReadableFile(aOptions.UrlsFile, "URL file");
     TProxies proxies;
     if (aOptions.UseProxies)
         LoadProxies(proxies, aOptions, out);
@@ -229,50 +192,66 @@ int RunChecked(const TCheckOptions& aOptions, TCliIo& aIo)
     TConsoleDialogs dialogs(out);
     TConsoleImportView importView(out);
     TUrlImporter importer(urls, table, importView, dialogs);
-    if (!ImportUrlFile(importer, aOptions.UrlsFile, TCodePage::SystemDefault()))
-        throw TBadInput(QStringLiteral("the URL file was not imported: %1").arg(aOptions.UrlsFile));
+    TRequestPacer pacer(aOptions.Delay);
+    if (!ImportUrlSource(importer, dialogs, aOptions.UrlsFile, TCodePage::SystemDefault(),
+                         PacedSitemapFetch(aOptions.UserAgent, pacer)))
+        throw TBadInput(Tr("the URLs were not imported: %1").arg(aOptions.UrlsFile));
     if (urls.Count() == 0)
-        throw TBadInput(QStringLiteral("no URL to check in %1").arg(aOptions.UrlsFile));
+        throw TBadInput(Tr("no URL to check in %1").arg(aOptions.UrlsFile));
+    pacer.WaitForNextStart();
 
-    const TCurlGlobalGuard curlGlobal;  // before any worker thread starts
+    QElapsedTimer elapsed;
+    elapsed.start();
     TConsoleRunView view(aOptions, proxies, table, out);
-    TRunController controller(urls, [&ruleSet] { return &ruleSet; }, view, dialogs);
+    TRunController controller(urls, [ruleSet] { return ruleSet; }, view, dialogs);
     TInterruptSignal interrupt([&controller] { controller.Cancel(); });
     if (!controller.Run(TRunMode::rmAllURLs))
-        return ceBadInput;
+        return ecUsage;
     if (controller.IsRunning())
         view.Loop.exec();
     controller.WaitForWorkers();
     // the duration line is posted at the very end of the run
     QCoreApplication::sendPostedEvents(controller.Receiver());
 
-    if (interrupt.Received())
-        return ceCancelled;
-    if (!WriteReport(table, aOptions.OutFile, aIo.Out)) {
-        out.Message(Tr("Невозможно создать файл экспорта!") + QStringLiteral(" ") + aOptions.OutFile);
-        return ceBadInput;
+    const int finished = interrupt.Received() ? KeepFinishedRows(table, urls) : urls.Count();
+    const QString place = aOptions.OutFile.isEmpty() ? Tr("standard output") : aOptions.OutFile;
+    QString error;
+    if (!WriteReport(aOptions.OutFile, aIo.Out, CsvReportBytes(table, encoding.CodePage, encoding.ByteOrderMark),
+                     error)) {
+        out.Message(Tr("tollmarsh-cli check: the report cannot be written to %1: %2").arg(place, error));
+        return ecWriteFailed;
     }
-    return AnyFailedURL(urls) ? ceCompletedWithFailures : ceCompleted;
+    if (interrupt.Received()) {
+        out.Message(Tr("interrupted: the report in %1 holds the %2 of %3 URLs that finished")
+                        .arg(place)
+                        .arg(finished)
+                        .arg(urls.Count()));
+        return ecCancelled;
+    }
+    if (!aOptions.Quiet)
+        out.Message(RunSummary(urls, elapsed.elapsed(), place));
+    return AnyFailedURL(urls) ? ecFailed : ecOk;
 }
 
 }  // namespace
 
 int RunCheckCommand(const QStringList& aArgs, TCliIo& aIo)
 {
+    ApplyCliLanguage(LangOption(aArgs));
     TCheckOptions options;
     QString error;
     if (!ParseCheckOptions(aArgs, options, error)) {
-        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1\nTry 'tollmarsh-cli check --help'.").arg(error));
-        return ceBadInput;
+        WriteLine(aIo.Err, Tr("tollmarsh-cli check: %1\nTry 'tollmarsh-cli check --help'.").arg(error));
+        return ecUsage;
     }
     if (options.Help) {
         WriteText(aIo.Out, CheckUsageText());
-        return ceCompleted;
+        return ecOk;
     }
     try {
         return RunChecked(options, aIo);
     } catch (const TBadInput& bad) {
         WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli check: %1").arg(bad.Text));
-        return ceBadInput;
+        return bad.Code;
     }
 }

@@ -6,13 +6,5 @@
 
 #include <QStringList>
 
-// Exit codes of the check run.
-enum TCheckExit : int {
-    ceCompleted = 0,
-    ceCompletedWithFailures = 1,
-    ceBadInput = 2,
-    ceCancelled = 130,
-};
-
 // aArgs are the arguments after "check". Needs a QCoreApplication.
 int RunCheckCommand(const QStringList& aArgs, TCliIo& aIo);

@@ -13,8 +13,8 @@ bool IsTerminalStderr(const QIODevice& aDevice)
     return file && file->handle() == STDERR_FILENO && isatty(STDERR_FILENO) == 1;
 }
 
-TConsoleOutput::TConsoleOutput(QIODevice& aStream, bool bVerbose, bool bTerminal)
-    : FStream(aStream), FVerbose(bVerbose), FTerminal(bTerminal)
+TConsoleOutput::TConsoleOutput(QIODevice& aStream, bool bVerbose, bool bTerminal, bool bQuiet)
+    : FStream(aStream), FVerbose(bVerbose), FTerminal(bTerminal && !bQuiet), FQuiet(bQuiet)
 {
 }
 
@@ -47,7 +47,7 @@ void TConsoleOutput::StartProgress(int aMaximum)
 
 void TConsoleOutput::SetProgress(int aPosition)
 {
-    if (aPosition == FPosition)
+    if (aPosition == FPosition || FQuiet)
         return;
     FPosition = aPosition;
     if (FTerminal)

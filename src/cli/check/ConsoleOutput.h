@@ -7,7 +7,8 @@
 
 class TConsoleOutput {
 public:
-    TConsoleOutput(QIODevice& aStream, bool bVerbose, bool bTerminal);
+    // bQuiet: no progress at all.
+    TConsoleOutput(QIODevice& aStream, bool bVerbose, bool bTerminal, bool bQuiet = false);
 
     void Message(const QString& aText);  // always shown
     void LogLine(const QString& aText);  // shown with --verbose
@@ -24,6 +25,7 @@ private:
     QIODevice& FStream;
     bool FVerbose;
     bool FTerminal;
+    bool FQuiet;
     int FMaximum = 0;
     int FPosition = 0;
     bool FBarShown = false;

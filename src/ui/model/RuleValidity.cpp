@@ -4,43 +4,46 @@
 
 namespace {
 
-// Blanks and control characters (code 32 and below) from both ends.
-QString TrimControls(const QString& s)
+bool IsBlankOrControl(const QString& s)
 {
-    int begin = 0, end = int(s.size());
-    while (begin < end && s.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && s.at(end - 1).unicode() <= 32)
-        --end;
-    return s.mid(begin, end - begin);
+    for (const QChar c : s)
+        if (c.unicode() > 32)
+            return false;
+    return true;
 }
 
 }  // namespace
 
-QString RuleProblemSource(const TScrapRule& aRule)
+TRuleValidity CheckRuleValidity(const TScrapRule& aRule)
 {
-    if (TrimControls(aRule.Query).isEmpty())
-        return QStringLiteral("Значение запроса пусто. Вы не сможете запустить проверку");
-    // the untrimmed query is what runs, so it is what is checked
-    const bool valid = aRule.QueryType == qtTemplate ? CheckTemplateValid(aRule.Query)
-                                                     : CheckQueryValid(aRule.Query, aRule.QueryType);
-    return valid ? QString() : QStringLiteral("Запрос некорректен. Вы не сможете запустить проверку");
+    TRuleValidity validity;
+    if (IsBlankOrControl(aRule.Query)) {
+        validity.Valid = false;
+        validity.Problem = QStringLiteral("Значение запроса пусто. Вы не сможете запустить проверку");
+        return validity;
+    }
+    validity.Reason = QueryInvalidReason(aRule.Query, aRule.QueryType);
+    if (!validity.Reason.isEmpty()) {
+        validity.Valid = false;
+        validity.Problem = QStringLiteral("Запрос некорректен. Вы не сможете запустить проверку");
+    }
+    return validity;
 }
 
-int FirstInvalidRule(const TScrapRuleSet& aSet, QString* aProblem)
+QString RuleProblemSource(const TScrapRule& aRule)
+{
+    return CheckRuleValidity(aRule).Problem;
+}
+
+int FirstInvalidRule(const TScrapRuleSet& aSet, TRuleValidity* aValidity)
 {
     for (int i = 0; i < aSet.Count(); ++i) {
-        const QString problem = RuleProblemSource(*aSet.Rule(i));
-        if (!problem.isEmpty()) {
-            if (aProblem)
-                *aProblem = problem;
+        TRuleValidity validity = CheckRuleValidity(*aSet.Rule(i));
+        if (!validity.Valid) {
+            if (aValidity)
+                *aValidity = std::move(validity);
             return i;
         }
     }
     return -1;
-}
-
-QString RuleProblemDetail(const TScrapRule& aRule)
-{
-    return aRule.QueryType == qtRegEx ? RegExPatternError(aRule.Query) : QString();
 }

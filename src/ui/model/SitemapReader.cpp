@@ -64,16 +64,23 @@ TSitemapContent ReadSitemap(const QByteArray& aXml)
     }
 
     const xmlNode* urlset = nullptr;
-    for (const xmlNode* n = doc->children; n && !urlset; n = n->next)
+    const xmlNode* index = nullptr;
+    for (const xmlNode* n = doc->children; n && !urlset; n = n->next) {
         if (HasName(n, "urlset"))
             urlset = n;
-    if (!urlset) {
+        else if (!index && HasName(n, "sitemapindex"))
+            index = n;
+    }
+    if (!urlset && !index) {
         result.status = TSitemapContent::NoUrlset;
         return result;
     }
-    for (const xmlNode* c = urlset->children; c; c = c->next) {
+    if (!urlset)
+        result.status = TSitemapContent::Index;
+    const char* itemName = urlset ? "url" : "sitemap";
+    for (const xmlNode* c = (urlset ? urlset : index)->children; c; c = c->next) {
         ++result.childCount;
-        if (!HasName(c, "url"))
+        if (!HasName(c, itemName))
             continue;
         if (const xmlNode* loc = FirstChildNamed(c, "loc"))
             result.candidates.append(DirectText(loc));

@@ -118,7 +118,8 @@ bool TUrlImporter::ImportSitemap(const QString& aFileName)
         return false;
     }
     Prepare();
-    if (sitemap.status == TSitemapContent::NoUrlset) {
+    // An index names other sitemaps; only an import that can fetch them takes it.
+    if (sitemap.status != TSitemapContent::Ok) {
         FDialogs.ShowWarning(Tr("Файл данных имеет неприемлимый формат (нет тега \"urlset\")"));
         Close(nullptr);
         return false;
@@ -133,6 +134,24 @@ bool TUrlImporter::ImportSitemap(const QString& aFileName)
     Close("Данные загружены");
     FView.HideProgress();
     return true;
+}
+
+void TUrlImporter::BeginPieces()
+{
+    Prepare();
+}
+
+bool TUrlImporter::AddPiece(const QStringList& aCandidates)
+{
+    for (const QString& candidate : aCandidates)
+        if (!Accept(candidate))
+            return false;
+    return true;
+}
+
+void TUrlImporter::EndPieces()
+{
+    Close("Данные загружены");
 }
 
 bool TUrlImporter::ImportClipboardText(const QString& aText)

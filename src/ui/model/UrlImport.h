@@ -32,6 +32,13 @@ public:
     bool ImportSitemap(const QString& aFileName);
     bool ImportClipboardText(const QString& aText);
 
+    // A sitemap import fed piece by piece (the child sitemaps of an index):
+    // one preparation, candidates as they arrive, one closing log line.
+    // AddPiece is false once the limit has stopped the import.
+    void BeginPieces();
+    bool AddPiece(const QStringList& aCandidates);
+    void EndPieces();
+
     // Text split into lines at CR, LF or CR LF.
     static QStringList SplitLines(const QString& aText);
 

@@ -16,9 +16,13 @@ int EvaluateCss(const CachedPage& page, const std::string& selector, const Value
     return P1XQ_OK;
 }
 
-bool IsCssValid(const std::string& selector)
+bool IsCssValid(const std::string& selector, std::string* reason)
 {
-    return !selector.empty() && css::Compile(selector) != nullptr;
+    if (selector.empty()) {
+        if (reason) *reason = "the selector is empty";
+        return false;
+    }
+    return css::Compile(selector, reason) != nullptr;
 }
 
 }  // namespace xq::api

@@ -18,9 +18,10 @@ int EvaluateCss(const CachedPage& page, const std::string& selector, const Value
 int EvaluateTemplate(const CachedPage& page, const std::string& templateText, int extractCode,
                      std::string& json);
 
-bool IsXPathValid(const std::string& query);
-bool IsXQueryValid(const std::string& query);
-bool IsCssValid(const std::string& selector);
-bool IsTemplateValid(const std::string& templateText);
+// Each check puts the reason of a refusal into *reason when one is given.
+bool IsXPathValid(const std::string& query, std::string* reason = nullptr);
+bool IsXQueryValid(const std::string& query, std::string* reason = nullptr);
+bool IsCssValid(const std::string& selector, std::string* reason = nullptr);
+bool IsTemplateValid(const std::string& templateText, std::string* reason = nullptr);
 
 }  // namespace xq::api

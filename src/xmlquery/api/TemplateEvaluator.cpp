@@ -20,9 +20,13 @@ int EvaluateTemplate(const CachedPage& page, const std::string& templateText, in
     return P1XQ_OK;
 }
 
-bool IsTemplateValid(const std::string& templateText)
+bool IsTemplateValid(const std::string& templateText, std::string* reason)
 {
-    return !templateText.empty() && tmpl::Parse(templateText) != nullptr;
+    if (templateText.empty()) {
+        if (reason) *reason = "the template is empty";
+        return false;
+    }
+    return tmpl::Parse(templateText, reason) != nullptr;
 }
 
 }  // namespace xq::api

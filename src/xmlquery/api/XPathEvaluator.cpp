@@ -26,15 +26,43 @@ using ContextPtr = std::unique_ptr<xmlXPathContext, ContextDeleter>;
 using CompiledPtr = std::unique_ptr<xmlXPathCompExpr, CompiledDeleter>;
 using ObjectPtr = std::unique_ptr<xmlXPathObject, ObjectDeleter>;
 
-void RecordError(void* data, xmlErrorPtr error)
-{
-    if (data && error) *static_cast<int*>(data) = error->code;
-}
-
 struct Context {
     ContextPtr context;
     int lastError = 0;
+    std::string lastMessage;
 };
+
+// libxml2 hands an XPath context's callback the error code and the offset in
+// the expression, without a message text.
+std::string XPathErrorText(int code)
+{
+    switch (code) {
+    case XML_XPATH_NUMBER_ERROR: return "malformed number";
+    case XML_XPATH_UNFINISHED_LITERAL_ERROR: return "unfinished string literal";
+    case XML_XPATH_START_LITERAL_ERROR: return "a string literal was expected";
+    case XML_XPATH_VARIABLE_REF_ERROR: return "expected $ for a variable reference";
+    case XML_XPATH_UNDEF_VARIABLE_ERROR: return "undefined variable";
+    case XML_XPATH_INVALID_PREDICATE_ERROR: return "invalid predicate";
+    case XML_XPATH_EXPR_ERROR: return "invalid expression";
+    case XML_XPATH_UNCLOSED_ERROR: return "missing closing brace";
+    case XML_XPATH_UNKNOWN_FUNC_ERROR: return "unknown function";
+    case XML_XPATH_INVALID_OPERAND: return "invalid operand";
+    case XML_XPATH_INVALID_TYPE: return "invalid type";
+    case XML_XPATH_INVALID_ARITY: return "wrong number of arguments";
+    case XML_XPATH_UNDEF_PREFIX_ERROR: return "undefined namespace prefix";
+    case XML_XPATH_INVALID_CHAR_ERROR: return "character out of the XML range";
+    case XML_XPATH_ENCODING_ERROR: return "encoding error";
+    default: return "XPath error " + std::to_string(code);
+    }
+}
+
+void RecordError(void* data, xmlErrorPtr error)
+{
+    if (!data || !error) return;
+    auto* context = static_cast<Context*>(data);
+    context->lastError = error->code;
+    context->lastMessage = XPathErrorText(error->code) + " at character " + std::to_string(error->int1 + 1);
+}
 
 std::unique_ptr<Context> NewContext(xmlDoc* doc)
 {
@@ -42,7 +70,7 @@ std::unique_ptr<Context> NewContext(xmlDoc* doc)
     result->context.reset(xmlXPathNewContext(doc));
     if (!result->context) return nullptr;
     result->context->error = RecordError;
-    result->context->userData = &result->lastError;
+    result->context->userData = result.get();
     result->context->node = reinterpret_cast<xmlNode*>(doc);
     result->context->opLimit = kXPathOpLimit;
     return result;
@@ -96,13 +124,27 @@ int EvaluateXPath(const CachedPage& page, const std::string& query, const ValueO
     return P1XQ_OK;
 }
 
-bool IsXPathValid(const std::string& query)
+bool IsXPathValid(const std::string& query, std::string* reason)
 {
     EnsureLibxmlForThread();
-    if (query.empty() || !HasBalancedBrackets(query)) return false;
+    if (query.empty()) {
+        if (reason) *reason = "the query is empty";
+        return false;
+    }
+    if (!HasBalancedBrackets(query)) {
+        if (reason) *reason = "a string literal, comment, bracket, parenthesis or brace is left open or closed unopened";
+        return false;
+    }
     auto context = NewContext(nullptr);
     if (context && CompileXPath1(*context, query)) return true;
-    return IsXPath31Valid(query);
+    std::string laterReason;
+    if (IsXPath31Valid(query, &laterReason)) return true;
+    // For plain XPath 1.0 text libxml2 is the compiler whose message counts.
+    if (reason) {
+        const bool fromLibxml = context && IsXPath1Expression(query) && !context->lastMessage.empty();
+        *reason = fromLibxml ? context->lastMessage : laterReason;
+    }
+    return false;
 }
 
 }  // namespace xq::api

@@ -44,9 +44,9 @@ int EvaluateXPath31(const CachedPage& page, const std::string& query, const Valu
     return Evaluate(page, query, xquery::Language::XPath31, options, json);
 }
 
-bool IsXPath31Valid(const std::string& query)
+bool IsXPath31Valid(const std::string& query, std::string* reason)
 {
-    return !query.empty() && xquery::IsValid(query, xquery::Language::XPath31);
+    return !query.empty() && xquery::IsValid(query, xquery::Language::XPath31, reason);
 }
 
 int EvaluateXQuery(const CachedPage& page, const std::string& query, const ValueOptions& options,
@@ -55,9 +55,9 @@ int EvaluateXQuery(const CachedPage& page, const std::string& query, const Value
     return Evaluate(page, query, xquery::Language::XQuery31, options, json);
 }
 
-bool IsXQueryValid(const std::string& query)
+bool IsXQueryValid(const std::string& query, std::string* reason)
 {
-    return !query.empty() && xquery::IsValid(query, xquery::Language::XQuery31);
+    return !query.empty() && xquery::IsValid(query, xquery::Language::XQuery31, reason);
 }
 
 }  // namespace xq::api

@@ -10,6 +10,6 @@ namespace xq::api {
 
 int EvaluateXPath31(const CachedPage& page, const std::string& query, const ValueOptions& options,
                     std::string& json);
-bool IsXPath31Valid(const std::string& query);
+bool IsXPath31Valid(const std::string& query, std::string* reason = nullptr);
 
 }  // namespace xq::api
