@@ -3,6 +3,7 @@
 #include "xmlquery/css/AnPlusBParser.h"
 #include "xmlquery/css/AsciiText.h"
 #include "xmlquery/css/HtmlAttributeCase.h"
+#include "xmlquery/css/PseudoClassNames.h"
 #include "xmlquery/css/SelectorTokenizer.h"
 #include "xmlquery/css/SelectorTypes.h"
 #include "xmlquery/css/Utf8Check.h"
@@ -42,7 +43,7 @@ public:
 
     CompiledSelector Run(std::string* error)
     {
-        CompiledSelector list = ParseList(0);
+        CompiledSelector list = ParseList(0, ListKind::Top);
         if (list && Peek().type != TokenType::End) {
             if (Peek().type == TokenType::RightParen) Fail("unmatched ')'" + Column(Peek()));
             else Fail("unexpected " + Describe(Peek()));
@@ -86,32 +87,40 @@ private:
         if (error_.empty()) error_ = reason;
     }
 
-    // A comma-separated list, at the top level or inside a functional pseudo-class.
-    CompiledSelector ParseList(int depth)
+    // Where a selector list stands decides what it accepts: the top level and
+    // :not()/:nth-child(of) refuse the whole list for one bad entry, :is() and
+    // :where() drop the bad entry, :has() takes relative selectors.
+    enum class ListKind { Top, Strict, Forgiving, Relative };
+
+    CompiledSelector ParseList(int depth, ListKind kind)
     {
         CompiledSelector list(new SelectorList);
         SkipWhitespace();
-        if (depth == 0 && Peek().type == TokenType::End) {
+        if (kind == ListKind::Top && Peek().type == TokenType::End) {
             Fail("empty selector");
             return nullptr;
         }
-        if (depth > 0 && Peek().type == TokenType::RightParen) {
+        if (kind != ListKind::Top && kind != ListKind::Forgiving && Peek().type == TokenType::RightParen) {
             Fail("empty selector list" + Column(Peek()));
             return nullptr;
         }
-        while (true) {
-            std::optional<ComplexSelector> complex = ParseComplex(depth);
-            if (!complex) return nullptr;
-            list->selectors.push_back(std::move(*complex));
-            SkipWhitespace();
-            if (Peek().type != TokenType::Comma) break;
-            const Token& comma = Peek();
-            Advance();
-            SkipWhitespace();
-            if (Peek().type == TokenType::End || Peek().type == TokenType::RightParen ||
-                Peek().type == TokenType::Comma) {
-                Fail("selector missing after ','" + Column(comma));
-                return nullptr;
+        if (kind == ListKind::Forgiving) {
+            if (!ParseForgivingEntries(depth, *list)) return nullptr;
+        } else {
+            while (true) {
+                std::optional<ComplexSelector> complex = ParseComplex(depth, kind == ListKind::Relative);
+                if (!complex) return nullptr;
+                list->selectors.push_back(std::move(*complex));
+                SkipWhitespace();
+                if (Peek().type != TokenType::Comma) break;
+                const Token& comma = Peek();
+                Advance();
+                SkipWhitespace();
+                if (Peek().type == TokenType::End || Peek().type == TokenType::RightParen ||
+                    Peek().type == TokenType::Comma) {
+                    Fail("selector missing after ','" + Column(comma));
+                    return nullptr;
+                }
             }
         }
         for (const ComplexSelector& complex : list->selectors) {
@@ -129,6 +138,50 @@ private:
         return list;
     }
 
+    // Entries that do not parse, and empty ones, are left out; the list may end up empty.
+    // Only our own bounds (nesting, length) refuse the whole selector.
+    bool ParseForgivingEntries(int depth, SelectorList& list)
+    {
+        while (true) {
+            SkipWhitespace();
+            if (Peek().type == TokenType::RightParen || Peek().type == TokenType::End) return true;
+            if (Peek().type == TokenType::Comma) {
+                Advance();
+                continue;
+            }
+            const std::size_t start = pos_;
+            const std::string reasonBefore = error_;
+            std::optional<ComplexSelector> complex = ParseComplex(depth, false);
+            SkipWhitespace();
+            const TokenType after = Peek().type;
+            if (complex && (after == TokenType::Comma || after == TokenType::RightParen || after == TokenType::End)) {
+                list.selectors.push_back(std::move(*complex));
+            } else {
+                if (beyondBounds_) return false;
+                error_ = reasonBefore;
+                pos_ = start;
+                SkipToEndOfEntry();
+            }
+        }
+    }
+
+    // To the next ',' or ')' of this list, past nested blocks.
+    void SkipToEndOfEntry()
+    {
+        int nesting = 0;
+        while (Peek().type != TokenType::End) {
+            const TokenType type = Peek().type;
+            if (nesting == 0 && (type == TokenType::Comma || type == TokenType::RightParen)) return;
+            if (type == TokenType::Function || type == TokenType::LeftParen || type == TokenType::LeftBracket ||
+                type == TokenType::LeftBrace)
+                ++nesting;
+            else if (type == TokenType::RightParen || type == TokenType::RightBracket ||
+                     type == TokenType::RightBrace)
+                --nesting;
+            Advance();
+        }
+    }
+
     static std::optional<Combinator> CombinatorOf(const Token& token)
     {
         if (token.type != TokenType::Delim) return std::nullopt;
@@ -140,13 +193,19 @@ private:
         }
     }
 
-    std::optional<ComplexSelector> ParseComplex(int depth)
+    std::optional<ComplexSelector> ParseComplex(int depth, bool relative)
     {
         ComplexSelector complex;
-        if (CombinatorOf(Peek())) {
-            Fail("selector starts with the combinator " + Describe(Peek()));
-            return std::nullopt;
+        if (std::optional<Combinator> leading = CombinatorOf(Peek())) {
+            if (!relative) {
+                Fail("selector starts with the combinator " + Describe(Peek()));
+                return std::nullopt;
+            }
+            complex.leading = *leading;
+            Advance();
+            SkipWhitespace();
         }
+        pseudoElementSeen_ = false;
         std::optional<CompoundSelector> first = ParseCompound(depth);
         if (!first) {
             Fail("expected a selector, found " + Describe(Peek()));
@@ -155,6 +214,10 @@ private:
         complex.compounds.push_back(std::move(*first));
         while (true) {
             const bool blank = SkipWhitespace();
+            if (pseudoElementSeen_ && (CombinatorOf(Peek()) || (blank && StartsCompound(Peek())))) {
+                Fail("a pseudo-element must end its selector" + Column(Peek()));
+                return std::nullopt;
+            }
             Combinator combinator = Combinator::Descendant;
             if (std::optional<Combinator> explicitOne = CombinatorOf(Peek())) {
                 const Token& token = Peek();
@@ -170,6 +233,7 @@ private:
             }
             if (complex.compounds.size() >= kMaxCompoundsPerSelector) {
                 Fail("selector has more than " + std::to_string(kMaxCompoundsPerSelector) + " parts");
+                beyondBounds_ = true;
                 return std::nullopt;
             }
             std::optional<CompoundSelector> next = ParseCompound(depth);
@@ -189,7 +253,7 @@ private:
         case TokenType::Colon:
             return true;
         case TokenType::Delim:
-            return token.delim == '*' || token.delim == '.' || token.delim == '|';
+            return token.delim == '*' || token.delim == '.' || token.delim == '|' || token.delim == '&';
         default:
             return false;
         }
@@ -214,7 +278,19 @@ private:
         }
         while (true) {
             const Token& token = Peek();
-            if (token.type == TokenType::Hash) {
+            if (pseudoElementSeen_ && (token.type == TokenType::Hash || token.type == TokenType::LeftBracket ||
+                                       token.type == TokenType::Colon || IsDelim(token, '.') ||
+                                       IsDelim(token, '&'))) {
+                Fail("nothing may follow a pseudo-element in its compound selector" + Column(token));
+                return std::nullopt;
+            }
+            if (IsDelim(token, '&')) {
+                // The nesting selector outside any rule: the scope, as :scope.
+                SimpleSelector simple;
+                simple.kind = SimpleKind::Scope;
+                compound.simples.push_back(std::move(simple));
+                Advance();
+            } else if (token.type == TokenType::Hash) {
                 if (!token.hashIsId) {
                     Fail("invalid id selector " + Describe(token) +
                          " (an id selector must not start with a digit; escape it or use [id=\"...\"])");
@@ -282,13 +358,10 @@ private:
         simple.name = LowerAscii(Peek().text);
         Advance();
         SkipWhitespace();
-        if (Peek().type == TokenType::RightBracket) {
+        // The end of the text closes the brackets, as in a browser.
+        if (Peek().type == TokenType::RightBracket || Peek().type == TokenType::End) {
             Advance();
             return simple;
-        }
-        if (Peek().type == TokenType::End) {
-            Fail("unterminated attribute selector starting at column " + std::to_string(open.begin + 1));
-            return std::nullopt;
         }
         const Token& opToken = Peek();
         if (IsDelim(opToken, '=')) {
@@ -330,11 +403,8 @@ private:
             Advance();
             SkipWhitespace();
         }
-        if (Peek().type != TokenType::RightBracket) {
-            if (Peek().type == TokenType::End)
-                Fail("unterminated attribute selector starting at column " + std::to_string(open.begin + 1));
-            else
-                Fail("expected ']', found " + Describe(Peek()));
+        if (Peek().type != TokenType::RightBracket && Peek().type != TokenType::End) {
+            Fail("expected ']', found " + Describe(Peek()));
             return std::nullopt;
         }
         Advance();
@@ -344,39 +414,100 @@ private:
         return simple;
     }
 
-    static bool IsLegacyPseudoElement(std::string_view name)
+    bool TooDeep(int depth, const std::string& name)
     {
-        return name == "before" || name == "after" || name == "first-line" || name == "first-letter";
+        if (depth + 1 <= kMaxNestingDepth) return false;
+        Fail(":" + name + "() nested deeper than " + std::to_string(kMaxNestingDepth) + " levels");
+        beyondBounds_ = true;
+        return true;
+    }
+
+    // A pseudo-element matches no element, but browsers accept it at the end of a selector.
+    std::optional<SimpleSelector> PseudoElement(int depth, const Token& colon)
+    {
+        if (depth > 0) {
+            Fail("pseudo-elements are not allowed inside a pseudo-class" + Column(colon));
+            return std::nullopt;
+        }
+        pseudoElementSeen_ = true;
+        SimpleSelector simple;
+        simple.kind = SimpleKind::Never;
+        return simple;
+    }
+
+    std::optional<SimpleSelector> ParsePseudoElement(int depth, const Token& colon)
+    {
+        Advance();  // the second colon
+        const Token& nameToken = Peek();
+        const std::string name = LowerAscii(nameToken.text);
+        const bool function = nameToken.type == TokenType::Function;
+        if ((nameToken.type != TokenType::Ident && !function) || !IsPseudoElementName(name, function)) {
+            Fail("unknown pseudo-element " + Describe(nameToken));
+            return std::nullopt;
+        }
+        Advance();
+        if (function && !SkipArguments(nameToken)) return std::nullopt;
+        return PseudoElement(depth, colon);
+    }
+
+    // The arguments of a function whose content does not matter, up to its ')'.
+    bool SkipArguments(const Token& function)
+    {
+        int nesting = 0;
+        bool any = false;
+        while (Peek().type != TokenType::End) {
+            const TokenType type = Peek().type;
+            if (type == TokenType::RightParen && nesting == 0) break;
+            if (type == TokenType::Function || type == TokenType::LeftParen || type == TokenType::LeftBracket)
+                ++nesting;
+            else if (type == TokenType::RightParen || type == TokenType::RightBracket)
+                --nesting;
+            any = any || type != TokenType::Whitespace;
+            Advance();
+        }
+        if (!any) {
+            Fail("':" + function.text + ")' needs an argument" + Column(function));
+            return false;
+        }
+        return CloseFunction(function);
+    }
+
+    // One identifier, or (when lists is set) several separated by commas; strings too when allowed.
+    bool ParseWords(const Token& function, bool lists, bool strings, std::vector<std::string>& words)
+    {
+        while (true) {
+            SkipWhitespace();
+            const Token& word = Peek();
+            if (word.type != TokenType::Ident && !(strings && word.type == TokenType::String)) {
+                Fail("':" + function.text + ")' expects " + (strings ? "a name or a quoted text" : "a name") +
+                     ", found " + Describe(word));
+                return false;
+            }
+            words.push_back(LowerAscii(word.text));
+            Advance();
+            SkipWhitespace();
+            if (!lists || Peek().type != TokenType::Comma) break;
+            Advance();
+        }
+        return CloseFunction(function);
     }
 
     std::optional<SimpleSelector> ParsePseudo(int depth)
     {
         const Token& colon = Peek();
         Advance();
-        if (Peek().type == TokenType::Colon) {
-            Fail("pseudo-elements are not supported" + Column(colon));
-            return std::nullopt;
-        }
+        if (Peek().type == TokenType::Colon) return ParsePseudoElement(depth, colon);
         const Token& nameToken = Peek();
         const std::string name = LowerAscii(nameToken.text);
         SimpleSelector simple;
         if (nameToken.type == TokenType::Ident) {
             Advance();
-            static const std::pair<std::string_view, SimpleKind> kPlain[] = {
-                {"first-child", SimpleKind::FirstChild},   {"last-child", SimpleKind::LastChild},
-                {"only-child", SimpleKind::OnlyChild},     {"first-of-type", SimpleKind::FirstOfType},
-                {"last-of-type", SimpleKind::LastOfType},  {"only-of-type", SimpleKind::OnlyOfType},
-                {"empty", SimpleKind::Empty},              {"root", SimpleKind::Root},
-                {"scope", SimpleKind::Scope},
-            };
-            for (const auto& [plainName, kind] : kPlain) {
-                if (name == plainName) {
-                    simple.kind = kind;
-                    return simple;
-                }
+            if (std::optional<SimpleKind> kind = PlainPseudoClass(name)) {
+                simple.kind = *kind;
+                return simple;
             }
-            if (IsLegacyPseudoElement(name)) Fail("pseudo-elements are not supported" + Column(colon));
-            else Fail("unsupported pseudo-class ':" + nameToken.text + "'" + Column(colon));
+            if (IsLegacyPseudoElement(name)) return PseudoElement(depth, colon);
+            Fail("unsupported pseudo-class ':" + nameToken.text + "'" + Column(colon));
             return std::nullopt;
         }
         if (nameToken.type != TokenType::Function) {
@@ -384,14 +515,25 @@ private:
             return std::nullopt;
         }
         Advance();
-        if (name == "not" || name == "is" || name == "where" || name == "matches") {
-            if (depth + 1 > kMaxNestingDepth) {
-                Fail(":" + name + "() nested deeper than " + std::to_string(kMaxNestingDepth) + " levels");
+        if (name == "is" || name == "where" || name == "matches" || name == "-webkit-any") {
+            if (TooDeep(depth, name)) return std::nullopt;
+            simple.kind = SimpleKind::Is;
+            simple.list = ParseList(depth + 1, ListKind::Forgiving);
+            if (!simple.list || !CloseFunction(nameToken)) return std::nullopt;
+            return simple;
+        }
+        if (name == "not" || name == "has") {
+            if (TooDeep(depth, name)) return std::nullopt;
+            const bool has = name == "has";
+            if (has && hasDepth_ > 0) {
+                Fail(":has() cannot stand inside :has()" + Column(colon));
                 return std::nullopt;
             }
-            simple.kind = name == "not" ? SimpleKind::Not : SimpleKind::Is;
+            simple.kind = has ? SimpleKind::Has : SimpleKind::Not;
             if (!NotAtEnd(nameToken)) return std::nullopt;
-            simple.list = ParseList(depth + 1);
+            hasDepth_ += has;
+            simple.list = ParseList(depth + 1, has ? ListKind::Relative : ListKind::Strict);
+            hasDepth_ -= has;
             if (!simple.list || !CloseFunction(nameToken)) return std::nullopt;
             return simple;
         }
@@ -417,6 +559,31 @@ private:
             if (!CloseFunction(nameToken)) return std::nullopt;
             return simple;
         }
+        if (name == "lang") {
+            simple.kind = SimpleKind::Lang;
+            if (!ParseWords(nameToken, true, true, simple.ranges)) return std::nullopt;
+            return simple;
+        }
+        if (name == "dir" || name == "state") {
+            std::vector<std::string> words;
+            if (!ParseWords(nameToken, false, false, words)) return std::nullopt;
+            simple.kind = name == "dir" ? SimpleKind::Dir : SimpleKind::Never;  // no custom element has states
+            simple.name = words.front();
+            return simple;
+        }
+        if (name == "active-view-transition-type") {
+            std::vector<std::string> words;
+            if (!ParseWords(nameToken, true, false, words)) return std::nullopt;
+            simple.kind = SimpleKind::Never;
+            return simple;
+        }
+        if (name == "host" || name == "host-context") {
+            // No element of the page is a shadow host.
+            if (TooDeep(depth, name) || !NotAtEnd(nameToken)) return std::nullopt;
+            if (!ParseList(depth + 1, ListKind::Strict) || !CloseFunction(nameToken)) return std::nullopt;
+            simple.kind = SimpleKind::Never;
+            return simple;
+        }
         Fail("unsupported pseudo-class ':" + nameToken.text + "()'" + Column(colon));
         return std::nullopt;
     }
@@ -430,17 +597,16 @@ private:
         return false;
     }
 
+    // The end of the text closes what is still open, as in a browser.
     bool CloseFunction(const Token& function)
     {
         SkipWhitespace();
+        if (Peek().type == TokenType::End) return true;
         if (Peek().type == TokenType::RightParen) {
             Advance();
             return true;
         }
-        if (Peek().type == TokenType::End)
-            Fail("unterminated ':" + function.text + "(' starting at column " + std::to_string(function.begin));
-        else
-            Fail("expected ')' to close ':" + function.text + "(', found " + Describe(Peek()));
+        Fail("expected ')' to close ':" + function.text + "(', found " + Describe(Peek()));
         return false;
     }
 
@@ -451,10 +617,6 @@ private:
         while (Peek().type != TokenType::RightParen && Peek().type != TokenType::End &&
                !(allowsOf && Peek().type == TokenType::Ident && LowerAscii(Peek().text) == "of")) {
             Advance();
-        }
-        if (Peek().type == TokenType::End) {
-            Fail("unterminated ':" + function.text + "(' starting at column " + std::to_string(function.begin));
-            return false;
         }
         const std::string_view argument = text_.substr(argumentBegin, Peek().begin - argumentBegin);
         std::optional<AnPlusB> nth = ParseAnPlusB(argument);
@@ -471,12 +633,8 @@ private:
                 Fail("expected a blank after 'of'" + Column(of));
                 return false;
             }
-            if (depth + 1 > kMaxNestingDepth) {
-                Fail(":" + function.text + "() nested deeper than " + std::to_string(kMaxNestingDepth) + " levels");
-                return false;
-            }
-            if (!NotAtEnd(function)) return false;
-            simple.list = ParseList(depth + 1);
+            if (TooDeep(depth, function.text) || !NotAtEnd(function)) return false;
+            simple.list = ParseList(depth + 1, ListKind::Strict);
             if (!simple.list) return false;
         }
         return CloseFunction(function);
@@ -486,6 +644,9 @@ private:
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
     std::string error_;
+    bool pseudoElementSeen_ = false;  // in the complex selector being read
+    int hasDepth_ = 0;                // :has() arguments being read
+    bool beyondBounds_ = false;       // our own limits were exceeded: no list forgives that
 };
 
 }  // namespace
