@@ -2,6 +2,7 @@
 
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
+#include "xmlquery/css/InputPattern.h"
 #include "xmlquery/css/InputValues.h"
 
 #include <algorithm>
@@ -175,8 +176,12 @@ std::string FormStates::RadioGroupKey(const xmlNode* radio)
 {
     const std::optional<std::string> name = AttributeText(radio, "name");
     const auto address = [](const xmlNode* node) { return std::to_string(reinterpret_cast<std::uintptr_t>(node)); };
-    if (!name || name->empty()) return "#" + address(radio);  // a group of its own
-    return address(FormOwner(radio)) + "/" + *name;
+    std::string key = address(radio);
+    if (!name || name->empty()) return key;  // a group of its own
+    key = address(FormOwner(radio));
+    key += '/';
+    key += *name;
+    return key;
 }
 
 const FormStates::RadioGroup* FormStates::GroupOf(const xmlNode* radio)
@@ -344,12 +349,17 @@ bool FormStates::SuffersFromRangeOrStep(const xmlNode* element, const std::strin
     return std::fabs(steps - std::round(steps)) > 1e-9 * std::max(1.0, std::fabs(steps));
 }
 
+// An empty value is never under or over the range, so it counts as in range
+// even without min or max, as browsers show it.
 int FormStates::RangeState(const xmlNode* element)
 {
     if (!Is(element, "input")) return -1;
     const std::string type = TypeOf(element);
     if (!IsRangedInputType(type) || IsBarredFromValidation(element)) return -1;
-    if (type != "range" && !HasAttribute(element, "min") && !HasAttribute(element, "max")) return -1;
+    if (type == "range" || !InputNumber(type, ControlValue(element, type))) return 0;
+    const std::optional<std::string> minText = AttributeText(element, "min");
+    const std::optional<std::string> maxText = AttributeText(element, "max");
+    if (!(minText && InputNumber(type, *minText)) && !(maxText && InputNumber(type, *maxText))) return -1;
     return SuffersFromRangeOrStep(element, type, true) ? 1 : 0;
 }
 
@@ -395,6 +405,9 @@ const FormStates::ControlFacts& FormStates::FactsOf(const xmlNode* control)
                 facts.invalid = !IsValidAbsoluteUrl(value);
             else if (IsRangedInputType(type))
                 facts.invalid = SuffersFromRangeOrStep(control, type, false);
+            if (!facts.invalid && !value.empty() && PatternApplies(type))
+                if (const std::optional<std::string> pattern = AttributeText(control, "pattern"))
+                    facts.invalid = ValueMismatchesPattern(*pattern, value);
         }
     }
     return controls_.emplace(control, facts).first->second;

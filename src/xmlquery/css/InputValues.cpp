@@ -190,6 +190,11 @@ bool PlaceholderApplies(std::string_view type)
     return OneOf(type, {"text", "search", "url", "tel", "email", "password", "number"});
 }
 
+bool PatternApplies(std::string_view type)
+{
+    return OneOf(type, {"text", "search", "url", "tel", "email", "password"});
+}
+
 std::optional<double> InputNumber(std::string_view type, std::string_view text)
 {
     std::size_t pos = 0;

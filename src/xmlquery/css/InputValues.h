@@ -18,6 +18,7 @@ bool IsRangedInputType(std::string_view type);
 bool ReadonlyApplies(std::string_view type);
 bool RequiredApplies(std::string_view type);
 bool PlaceholderApplies(std::string_view type);
+bool PatternApplies(std::string_view type);
 
 // A ranged input's value (or min, max) as a number in the type's own unit:
 // numbers as such, dates in days, months and weeks counted from year 0,
