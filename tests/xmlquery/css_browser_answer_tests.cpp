@@ -155,6 +155,19 @@ TEST(CssBrowserAnswers, LinksDefinedOpenAndUntouchedStates)
         {"::foo", "INVALID"},
         {":foo", "INVALID"},
         {"p:foo()", "INVALID"},
+        // SVG and MathML elements are neither read-only nor read-write.
+        {":read-only:is(svg, a, text, font-face, my-el, foreignObject, math, mi)", "a1 a2 a3 a4 x4"},
+        {":read-write, svg:read-only", ""},
+        // What may follow a pseudo-element, and the arguments of the functional ones.
+        {"::before:where(p) span", "INVALID"},
+        {"p::before:is(:hover)", ""},
+        {"::before:where(p)::after", "INVALID"},
+        {"::part(a b)", ""},
+        {"::part()", "INVALID"},
+        {"::part(1)", "INVALID"},
+        {"::slotted(p)", ""},
+        {"::view-transition-group(*)", ""},
+        {"::highlight(x y)", "INVALID"},
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
+#include "xmlquery/css/ForeignElements.h"
 #include "xmlquery/css/InputPattern.h"
 #include "xmlquery/css/InputValues.h"
 
@@ -90,8 +91,9 @@ bool FormStates::Matches(SimpleKind kind, const xmlNode* element)
     case SimpleKind::Disabled: return IsDisabled(element);
     case SimpleKind::Required: return IsRequired(element);
     case SimpleKind::Optional: return IsOptional(element);
-    case SimpleKind::ReadWrite: return IsReadWrite(element);
-    case SimpleKind::ReadOnly: return !IsReadWrite(element);
+    // Only HTML elements are read-only or read-write.
+    case SimpleKind::ReadWrite: return !IsForeignElement(element) && IsReadWrite(element);
+    case SimpleKind::ReadOnly: return !IsForeignElement(element) && !IsReadWrite(element);
     case SimpleKind::PlaceholderShown: return IsPlaceholderShown(element);
     case SimpleKind::InRange: return RangeState(element) == 0;
     case SimpleKind::OutOfRange: return RangeState(element) == 1;

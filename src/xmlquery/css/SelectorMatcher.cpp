@@ -3,6 +3,7 @@
 #include "xmlquery/css/AsciiText.h"
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
+#include "xmlquery/css/ForeignElements.h"
 
 #include <algorithm>
 #include <string_view>
@@ -70,12 +71,7 @@ bool IsValidCustomElementName(std::string_view name)
 bool IsDefinedElement(const xmlNode* element)
 {
     if (!IsValidCustomElementName(NameOf(element)) && !HasAttribute(element, "is")) return true;
-    for (const xmlNode* node = ParentElement(element); node; node = ParentElement(node)) {
-        const std::string_view name = NameOf(node);
-        if (name == "foreignObject" || name == "annotation-xml") return false;
-        if (name == "svg" || name == "math") return true;
-    }
-    return false;
+    return IsForeignElement(element);
 }
 
 }  // namespace

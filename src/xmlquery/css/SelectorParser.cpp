@@ -24,13 +24,20 @@ int CostRank(SimpleKind kind)
     case SimpleKind::Root:
     case SimpleKind::Scope:
     case SimpleKind::Empty:
+    case SimpleKind::Never:
         return 0;
     case SimpleKind::Attribute:
+    case SimpleKind::AnyLink:
+    case SimpleKind::Open:
+    case SimpleKind::Paused:
+    case SimpleKind::Muted:
         return 1;
     case SimpleKind::Is:
     case SimpleKind::Not:
+    case SimpleKind::Defined:  // walks up for custom element names
         return 3;
     case SimpleKind::Contains:
+    case SimpleKind::Has:
         return 4;
     default:
         return 2;  // sibling positions
@@ -205,6 +212,12 @@ private:
             Advance();
             SkipWhitespace();
         }
+        // Selectors nested in this one keep their own mark and give ours back.
+        struct MarkScope {
+            bool& mark;
+            bool outer;
+            ~MarkScope() { mark = outer; }
+        } markScope{pseudoElementSeen_, pseudoElementSeen_};
         pseudoElementSeen_ = false;
         std::optional<CompoundSelector> first = ParseCompound(depth);
         if (!first) {
@@ -279,8 +292,8 @@ private:
         while (true) {
             const Token& token = Peek();
             if (pseudoElementSeen_ && (token.type == TokenType::Hash || token.type == TokenType::LeftBracket ||
-                                       token.type == TokenType::Colon || IsDelim(token, '.') ||
-                                       IsDelim(token, '&'))) {
+                                       (token.type == TokenType::Colon && !StartsLogicalCombination()) ||
+                                       IsDelim(token, '.') || IsDelim(token, '&'))) {
                 Fail("nothing may follow a pseudo-element in its compound selector" + Column(token));
                 return std::nullopt;
             }
@@ -446,8 +459,49 @@ private:
             return std::nullopt;
         }
         Advance();
-        if (function && !SkipArguments(nameToken)) return std::nullopt;
+        if (function && !ParsePseudoElementArguments(nameToken, name, depth)) return std::nullopt;
         return PseudoElement(depth, colon);
+    }
+
+    // ':is(' or ':where(': the only pseudo-classes browsers take after a
+    // pseudo-element (whatever they hold then, they match nothing).
+    bool StartsLogicalCombination() const
+    {
+        if (Peek(1).type != TokenType::Function) return false;
+        const std::string name = LowerAscii(Peek(1).text);
+        return name == "is" || name == "where";
+    }
+
+    bool ParsePseudoElementArguments(const Token& function, const std::string& name, int depth)
+    {
+        std::vector<std::string> words;
+        if (name == "part") {  // names separated by blanks
+            SkipWhitespace();
+            while (Peek().type == TokenType::Ident) {
+                words.push_back(Peek().text);
+                Advance();
+                SkipWhitespace();
+            }
+            if (words.empty()) {
+                Fail("'::part(' expects names, found " + Describe(Peek()));
+                return false;
+            }
+            return CloseFunction(function);
+        }
+        if (name == "highlight" || name == "picker") return ParseWords(function, false, false, words);
+        if (name.starts_with("view-transition-") || name == "scroll-button") {
+            SkipWhitespace();
+            if (IsDelim(Peek(), '*')) {
+                Advance();
+                return CloseFunction(function);
+            }
+            return ParseWords(function, false, false, words);
+        }
+        if (name == "slotted" || name == "cue") {
+            if (TooDeep(depth, name) || !NotAtEnd(function)) return false;
+            return ParseList(depth + 1, ListKind::Strict) && CloseFunction(function);
+        }
+        return SkipArguments(function);  // prefixed ones
     }
 
     // The arguments of a function whose content does not matter, up to its ')'.
