@@ -4,23 +4,33 @@
 // HTML content starts again (foreignObject, desc, title, the MathML text
 // elements, annotation-xml).
 
-#include "xmlquery/css/ElementWalk.h"
+#include "xmlquery/css/AncestorMemo.h"
 
 #include <string_view>
 
 namespace xq::css {
 
-inline bool IsForeignElement(const xmlNode* element)
-{
-    for (const xmlNode* node = element; node; node = ParentElement(node)) {
-        const std::string_view name = NameOf(node);
-        if (name == "svg" || name == "math") return true;
-        if (node == element) continue;
-        if (name == "foreignObject" || name == "desc" || name == "title" || name == "annotation-xml" ||
-            name == "mi" || name == "mo" || name == "mn" || name == "ms" || name == "mtext")
-            return false;
+class ForeignElements {
+public:
+    bool IsForeign(const xmlNode* element)
+    {
+        if (StartsForeignContent(NameOf(element))) return true;
+        const xmlNode* decider = NearestAncestor(memo_, element, [](const xmlNode*, const xmlNode* parent) {
+            const std::string_view name = NameOf(parent);
+            return StartsForeignContent(name) || StartsHtmlContent(name);
+        });
+        return decider && StartsForeignContent(NameOf(decider));
     }
-    return false;
-}
+
+private:
+    static bool StartsForeignContent(std::string_view name) { return name == "svg" || name == "math"; }
+    static bool StartsHtmlContent(std::string_view name)
+    {
+        return name == "foreignObject" || name == "desc" || name == "title" || name == "annotation-xml" ||
+               name == "mi" || name == "mo" || name == "mn" || name == "ms" || name == "mtext";
+    }
+
+    AncestorAnswers memo_;
+};
 
 }  // namespace xq::css

@@ -2,7 +2,6 @@
 
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
-#include "xmlquery/css/ForeignElements.h"
 #include "xmlquery/css/InputPattern.h"
 #include "xmlquery/css/InputValues.h"
 
@@ -37,13 +36,6 @@ bool IsSubmitButton(const xmlNode* element)
         return type == "submit" || type == "image";
     }
     return false;
-}
-
-const xmlNode* FirstElementChild(const xmlNode* element)
-{
-    for (const xmlNode* child = element->children; child; child = child->next)
-        if (IsElement(child)) return child;
-    return nullptr;
 }
 
 std::string OptionValue(const xmlNode* option)
@@ -92,8 +84,8 @@ bool FormStates::Matches(SimpleKind kind, const xmlNode* element)
     case SimpleKind::Required: return IsRequired(element);
     case SimpleKind::Optional: return IsOptional(element);
     // Only HTML elements are read-only or read-write.
-    case SimpleKind::ReadWrite: return !IsForeignElement(element) && IsReadWrite(element);
-    case SimpleKind::ReadOnly: return !IsForeignElement(element) && !IsReadWrite(element);
+    case SimpleKind::ReadWrite: return !foreign_.IsForeign(element) && IsReadWrite(element);
+    case SimpleKind::ReadOnly: return !foreign_.IsForeign(element) && !IsReadWrite(element);
     case SimpleKind::PlaceholderShown: return IsPlaceholderShown(element);
     case SimpleKind::InRange: return RangeState(element) == 0;
     case SimpleKind::OutOfRange: return RangeState(element) == 1;
@@ -129,10 +121,10 @@ void FormStates::GatherDocument()
     }
     for (const xmlNode* select : selects) {
         std::vector<const xmlNode*> options;
-        for (const xmlNode* child = FirstElementChild(select); child; child = NextElement(child)) {
+        for (const xmlNode* child = FirstChildElement(select); child; child = NextElement(child)) {
             if (Is(child, "option")) options.push_back(child);
             else if (Is(child, "optgroup"))
-                for (const xmlNode* inner = FirstElementChild(child); inner; inner = NextElement(inner))
+                for (const xmlNode* inner = FirstChildElement(child); inner; inner = NextElement(inner))
                     if (Is(inner, "option")) options.push_back(inner);
         }
         const bool single = ShowsOneOption(select);
@@ -169,9 +161,8 @@ const xmlNode* FormStates::FormOwner(const xmlNode* element)
         const auto found = ids_.find(*formId);
         return found != ids_.end() && Is(found->second, "form") ? found->second : nullptr;
     }
-    for (const xmlNode* node = ParentElement(element); node; node = ParentElement(node))
-        if (Is(node, "form")) return node;
-    return nullptr;
+    return NearestAncestor(formAncestors_, element,
+                           [](const xmlNode*, const xmlNode* parent) { return Is(parent, "form"); });
 }
 
 std::string FormStates::RadioGroupKey(const xmlNode* radio)
@@ -240,15 +231,13 @@ bool FormStates::CanBeDisabled(const xmlNode* element)
 
 bool FormStates::InDisabledFieldset(const xmlNode* element)
 {
-    const xmlNode* child = element;
-    for (const xmlNode* node = ParentElement(element); node; child = node, node = ParentElement(node)) {
-        if (!Is(node, "fieldset") || !HasAttribute(node, "disabled")) continue;
-        // The first legend of a disabled fieldset stays enabled.
-        const xmlNode* legend = FirstElementChild(node);
-        while (legend && !Is(legend, "legend")) legend = NextElement(legend);
-        if (child != legend) return true;
-    }
-    return false;
+    // The first legend of a disabled fieldset stays enabled.
+    return NearestAncestor(disablingFieldsets_, element, [](const xmlNode* child, const xmlNode* parent) {
+               if (!Is(parent, "fieldset") || !HasAttribute(parent, "disabled")) return false;
+               const xmlNode* legend = FirstChildElement(parent);
+               while (legend && !Is(legend, "legend")) legend = NextElement(legend);
+               return child != legend;
+           }) != nullptr;
 }
 
 bool FormStates::IsDisabled(const xmlNode* element)
@@ -324,9 +313,8 @@ bool FormStates::IsBarredFromValidation(const xmlNode* element)
     if (IsDisabled(element)) return true;
     if (Is(element, "textarea") && HasAttribute(element, "readonly")) return true;
     if (Is(element, "input") && ReadonlyApplies(TypeOf(element)) && HasAttribute(element, "readonly")) return true;
-    for (const xmlNode* node = ParentElement(element); node; node = ParentElement(node))
-        if (Is(node, "datalist")) return true;
-    return false;
+    return NearestAncestor(datalistAncestors_, element,
+                           [](const xmlNode*, const xmlNode* parent) { return Is(parent, "datalist"); }) != nullptr;
 }
 
 // Underflow, overflow and (unless rangeOnly) a value off the step grid.
@@ -429,7 +417,9 @@ int FormStates::Validity(const xmlNode* element)
                 if (controlName != "input" && controlName != "select" && controlName != "textarea") continue;
                 if (!FactsOf(node).invalid) continue;
                 if (const xmlNode* form = FormOwner(node)) invalidContainers_.insert(form);
-                for (const xmlNode* up = ParentElement(node); up; up = ParentElement(up))
+                // Above an element already walked every fieldset is marked.
+                for (const xmlNode* up = ParentElement(node); up && walkedUp_.insert(up).second;
+                     up = ParentElement(up))
                     if (Is(up, "fieldset")) invalidContainers_.insert(up);
             }
         }

@@ -5,6 +5,8 @@
 // groups, selected options, default buttons, invalid forms) are gathered once,
 // on first use, so each question costs about one lookup.
 
+#include "xmlquery/css/AncestorMemo.h"
+#include "xmlquery/css/ForeignElements.h"
 #include "xmlquery/css/SelectorTypes.h"
 
 #include <libxml/tree.h>
@@ -18,7 +20,7 @@ namespace xq::css {
 
 class FormStates {
 public:
-    explicit FormStates(xmlDoc* doc) : doc_(doc) {}
+    FormStates(xmlDoc* doc, ForeignElements& foreign) : doc_(doc), foreign_(foreign) {}
 
     // kind is one of the form states of SimpleKind.
     bool Matches(SimpleKind kind, const xmlNode* element);
@@ -60,6 +62,9 @@ private:
     void GatherDocument();
 
     xmlDoc* doc_;
+    ForeignElements& foreign_;
+    AncestorAnswers formAncestors_, disablingFieldsets_, datalistAncestors_;
+    std::unordered_set<const xmlNode*> walkedUp_;  // ancestors of invalid controls already marked
     bool gathered_ = false;
     std::unordered_map<std::string, const xmlNode*> ids_;  // first element of each id
     std::unordered_map<std::string, RadioGroup> radioGroups_;

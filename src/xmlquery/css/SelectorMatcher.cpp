@@ -3,7 +3,6 @@
 #include "xmlquery/css/AsciiText.h"
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
-#include "xmlquery/css/ForeignElements.h"
 
 #include <algorithm>
 #include <string_view>
@@ -66,14 +65,6 @@ bool IsValidCustomElementName(std::string_view name)
     return true;
 }
 
-// Custom elements stay undefined on a page whose scripts never ran; SVG and
-// MathML elements are always defined.
-bool IsDefinedElement(const xmlNode* element)
-{
-    if (!IsValidCustomElementName(NameOf(element)) && !HasAttribute(element, "is")) return true;
-    return IsForeignElement(element);
-}
-
 }  // namespace
 
 SelectorMatcher::SelectorMatcher(xmlDoc* doc, bool needsText) : doc_(doc), languages_(doc)
@@ -83,7 +74,7 @@ SelectorMatcher::SelectorMatcher(xmlDoc* doc, bool needsText) : doc_(doc), langu
 
 FormStates& SelectorMatcher::Forms()
 {
-    if (!forms_) forms_ = std::make_unique<FormStates>(doc_);
+    if (!forms_) forms_ = std::make_unique<FormStates>(doc_, foreign_);
     return *forms_;
 }
 
@@ -335,7 +326,10 @@ bool SelectorMatcher::MatchesSimple(const SimpleSelector& simple, const xmlNode*
         if (simple.name == "rtl") return directions_.IsRightToLeft(element);
         return simple.name == "ltr" && !directions_.IsRightToLeft(element);
     case SimpleKind::Defined:
-        return IsDefinedElement(element);
+        // Custom elements stay undefined on a page whose scripts never ran; SVG
+        // and MathML elements are always defined.
+        return (!IsValidCustomElementName(NameOf(element)) && !HasAttribute(element, "is")) ||
+               foreign_.IsForeign(element);
     case SimpleKind::Open: {
         const std::string_view name = NameOf(element);
         return (name == "details" || name == "dialog") && HasAttribute(element, "open");

@@ -9,6 +9,7 @@
 
 #include "xmlquery/css/ElementDirection.h"
 #include "xmlquery/css/ElementLanguage.h"
+#include "xmlquery/css/ForeignElements.h"
 #include "xmlquery/css/FormStates.h"
 #include "xmlquery/css/SelectorTypes.h"
 
@@ -81,6 +82,7 @@ private:
     FormStates& Forms();
 
     xmlDoc* doc_;
+    ForeignElements foreign_;
     std::unique_ptr<FormStates> forms_;
     LanguageLookup languages_;
     DirectionLookup directions_;

@@ -11,17 +11,6 @@
 
 namespace xq::css {
 
-namespace {
-
-const xmlNode* FirstChildElement(const xmlNode* element)
-{
-    for (const xmlNode* child = element->children; child; child = child->next)
-        if (IsElement(child)) return child;
-    return nullptr;
-}
-
-}  // namespace
-
 bool SelectorMatcher::MatchesHas(const SelectorList& relatives, const xmlNode* anchor)
 {
     for (const ComplexSelector& relative : relatives.selectors)
