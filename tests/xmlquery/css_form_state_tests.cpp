@@ -68,4 +68,24 @@ TEST(CssBrowserAnswers, FormStates)
     });
 }
 
+// Where browsers go past the letter of the standard: the options of a disabled
+// select are disabled too (it still has a chosen option), and readonly keeps
+// an input of any type out of validation and out of range checks.
+const char* const kDisabledSelectAndReadonlyPage = R"(<form id=f><select id=s disabled><option id=a>x</option><option id=b>y</option></select><fieldset id=fs disabled><select id=s2><optgroup id=g><option id=c>z</option></optgroup></select></fieldset><select id=s3 disabled><option id=d disabled>q</option><option id=e>r</option></select><input id=r type=range readonly min=0 max=10 value=5><input id=n type=number readonly min=0 max=10 value=50><input id=sb type=submit readonly><input id=fi type=file readonly required><input id=co type=color readonly><input id=cb type=checkbox readonly required></form>)";
+
+TEST(CssBrowserAnswers, DisabledSelectsAndReadonlyControls)
+{
+    ExpectBrowserAnswers(kDisabledSelectAndReadonlyPage, {
+        {":checked", "a c e"},
+        {":disabled", "s a b fs s2 g c s3 d e"},
+        {":enabled", "r n sb fi co cb"},
+        {":in-range", ""},
+        {":out-of-range", ""},
+        {":read-write", ""},
+        {":valid", "f fs"},
+        {":invalid", ""},
+        {":required", "fi cb"},
+    });
+}
+
 }  // namespace

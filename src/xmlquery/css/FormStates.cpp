@@ -243,8 +243,13 @@ bool FormStates::InDisabledFieldset(const xmlNode* element)
 bool FormStates::IsDisabled(const xmlNode* element)
 {
     const std::string_view name = NameOf(element);
-    if (name == "option") return IsDisabledOption(element);
-    if (name == "optgroup") return HasAttribute(element, "disabled");
+    if (name == "option" || name == "optgroup") {
+        // Also the options and groups of a disabled select, as browsers show them.
+        if (name == "option" ? IsDisabledOption(element) : HasAttribute(element, "disabled")) return true;
+        const xmlNode* parent = ParentElement(element);
+        if (name == "option" && Is(parent, "optgroup")) parent = ParentElement(parent);
+        return Is(parent, "select") && IsDisabled(parent);
+    }
     if (name != "button" && name != "input" && name != "select" && name != "textarea" && name != "fieldset")
         return false;
     return HasAttribute(element, "disabled") || InDisabledFieldset(element);
@@ -311,8 +316,9 @@ bool FormStates::IsPlaceholderShown(const xmlNode* element)
 bool FormStates::IsBarredFromValidation(const xmlNode* element)
 {
     if (IsDisabled(element)) return true;
-    if (Is(element, "textarea") && HasAttribute(element, "readonly")) return true;
-    if (Is(element, "input") && ReadonlyApplies(TypeOf(element)) && HasAttribute(element, "readonly")) return true;
+    // readonly bars an input of any type from validation in browsers, not only
+    // the types it makes read-only.
+    if ((Is(element, "textarea") || Is(element, "input")) && HasAttribute(element, "readonly")) return true;
     return NearestAncestor(datalistAncestors_, element,
                            [](const xmlNode*, const xmlNode* parent) { return Is(parent, "datalist"); }) != nullptr;
 }
