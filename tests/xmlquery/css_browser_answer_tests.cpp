@@ -105,6 +105,19 @@ TEST(CssBrowserAnswers, ForgivingLists)
         {",p", "INVALID"},
         {"p,,a", "INVALID"},
         {"p,", "INVALID"},
+        // Entries cut off by the end of the text, and stray closing brackets.
+        {":is(p, {b", "p1"},
+        {":is(p, {", "p1"},
+        {":is(p, [b", "p1"},
+        {":is(p, (b", "p1"},
+        {":is(p, (b, a", "p1"},
+        {":is(p, [b, a", "p1"},
+        {":is(p, :not(b, a", "? ? ? d1 p1 s1"},
+        {":is(p, :foo(b, a", "p1"},
+        {":is(p, }, a)", "p1 a1"},
+        {":is(p, ], a)", "p1 a1"},
+        {":is(p, ;, a)", "p1 a1"},
+        {":is(a, ) b)", "INVALID"},
     });
 }
 

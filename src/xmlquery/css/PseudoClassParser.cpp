@@ -90,7 +90,7 @@ bool SelectorGrammar::SkipArguments(const Token& function)
         if (type == TokenType::RightParen && nesting == 0) break;
         if (type == TokenType::Function || type == TokenType::LeftParen || type == TokenType::LeftBracket)
             ++nesting;
-        else if (type == TokenType::RightParen || type == TokenType::RightBracket)
+        else if ((type == TokenType::RightParen || type == TokenType::RightBracket) && nesting > 0)
             --nesting;
         any = any || type != TokenType::Whitespace;
         Advance();

@@ -123,9 +123,9 @@ void SelectorGrammar::SkipToEndOfEntry()
         if (type == TokenType::Function || type == TokenType::LeftParen || type == TokenType::LeftBracket ||
             type == TokenType::LeftBrace)
             ++nesting;
-        else if (type == TokenType::RightParen || type == TokenType::RightBracket ||
-                 type == TokenType::RightBrace)
-            --nesting;
+        else if ((type == TokenType::RightParen || type == TokenType::RightBracket ||
+                  type == TokenType::RightBrace) && nesting > 0)
+            --nesting;  // a stray ']' or '}' belongs to the bad entry
         Advance();
     }
 }
