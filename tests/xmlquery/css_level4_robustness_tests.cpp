@@ -68,4 +68,35 @@ TEST(CssLevel4Robustness, CatastrophicPatternIsBounded)
     xmlFree(id);
 }
 
+// The Level 4 refusals say what is wrong and where.
+TEST(CssLevel4Robustness, RefusalsSayWhatAndWhere)
+{
+    const struct {
+        const char* selector;
+        const char* reasonPart;
+    } cases[] = {
+        {":has()", "empty selector list at column 6"},
+        {"li:has(", "unterminated ':has('"},
+        {"a:has(:has(p))", ":has() cannot stand inside :has() at column 7"},
+        {":has(:not(:has(p)))", ":has() cannot stand inside :has()"},
+        {":has(a, :foo)", "unsupported pseudo-class ':foo' at column 9"},
+        {":has(> > p)", "expected a selector, found '>' at column 8"},
+        {"::foo", "unknown pseudo-element"},
+        {"a::before span", "a pseudo-element must end its selector at column 11"},
+        {"a::before.x", "nothing may follow a pseudo-element"},
+        {":not(::before)", "pseudo-elements are not allowed inside a pseudo-class at column 6"},
+        {":dir()", "':dir()' expects a name"},
+        {":lang(1)", "':lang()' expects a name or a quoted text, found '1' at column 7"},
+        {":state(1)", "expects a name"},
+        {"::part()", "'::part(' expects names"},
+        {":nth-child(1 of p, :foo)", "unsupported pseudo-class ':foo'"},
+        {"a:is(b) c)", "unmatched ')' at column 10"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(xq::css::Compile(c.selector, &error)) << c.selector;
+        EXPECT_NE(error.find(c.reasonPart), std::string::npos) << c.selector << "\nreason: " << error;
+    }
+}
+
 }  // namespace

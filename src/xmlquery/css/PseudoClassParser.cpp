@@ -96,7 +96,7 @@ bool SelectorGrammar::SkipArguments(const Token& function)
         Advance();
     }
     if (!any) {
-        Fail("':" + function.text + ")' needs an argument" + Column(function));
+        Fail("':" + function.text + "()' needs an argument" + Column(function));
         return false;
     }
     return CloseFunction(function);
@@ -108,7 +108,7 @@ bool SelectorGrammar::ParseWords(const Token& function, bool lists, bool strings
         SkipWhitespace();
         const Token& word = Peek();
         if (word.type != TokenType::Ident && !(strings && word.type == TokenType::String)) {
-            Fail("':" + function.text + ")' expects " + (strings ? "a name or a quoted text" : "a name") +
+            Fail("':" + function.text + "()' expects " + (strings ? "a name or a quoted text" : "a name") +
                  ", found " + Describe(word));
             return false;
         }
