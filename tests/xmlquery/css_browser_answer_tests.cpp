@@ -181,6 +181,15 @@ TEST(CssBrowserAnswers, LinksDefinedOpenAndUntouchedStates)
         {"::slotted(p)", ""},
         {"::view-transition-group(*)", ""},
         {"::highlight(x y)", "INVALID"},
+        // A shadow part may go on with user states and other pseudo-elements.
+        {"::part(a b):hover", ""},
+        {"::part(a)::before", ""},
+        {"::part(a):first-child", "INVALID"},
+        {"::part(a) p", "INVALID"},
+        {"::part(a).x", "INVALID"},
+        {"::part(a)::before:hover", "INVALID"},
+        {"::part(a):is(p)", ""},
+        {"::part(a)::part(b)", "INVALID"},
     });
 }
 

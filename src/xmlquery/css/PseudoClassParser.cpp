@@ -22,6 +22,7 @@ std::optional<SimpleSelector> SelectorGrammar::PseudoElement(int depth, const To
         return std::nullopt;
     }
     pseudoElementSeen_ = true;
+    partSeen_ = false;
     SimpleSelector simple;
     simple.kind = SimpleKind::Never;
     return simple;
@@ -39,7 +40,22 @@ std::optional<SimpleSelector> SelectorGrammar::ParsePseudoElement(int depth, con
     }
     Advance();
     if (function && !ParsePseudoElementArguments(nameToken, name, depth)) return std::nullopt;
-    return PseudoElement(depth, colon);
+    std::optional<SimpleSelector> simple = PseudoElement(depth, colon);
+    partSeen_ = name == "part";  // a shadow part may go on with pseudo-classes and pseudo-elements
+    return simple;
+}
+
+bool SelectorGrammar::MayFollowPart() const
+{
+    if (!partSeen_) return false;
+    const Token& next = Peek(1);
+    const std::string name = LowerAscii(next.text);
+    if (next.type == TokenType::Colon)  // another pseudo-element, but not a part of the part
+        return !(Peek(2).type == TokenType::Function && LowerAscii(Peek(2).text) == "part");
+    // Tree positions mean nothing for a part.
+    const bool structural = name.ends_with("-child") || name.ends_with("-of-type") || name == "empty" ||
+                            name == "root" || name == "has";
+    return (next.type == TokenType::Ident || next.type == TokenType::Function) && !structural;
 }
 
 bool SelectorGrammar::StartsLogicalCombination() const

@@ -123,6 +123,9 @@ private:
     // pseudo-element (whatever they hold then, they match nothing).
     bool StartsLogicalCombination() const;
 
+    // After ::part(): user-state pseudo-classes and other pseudo-elements, as browsers take them.
+    bool MayFollowPart() const;
+
     bool ParsePseudoElementArguments(const Token& function, const std::string& name, int depth);
 
     // The arguments of a function whose content does not matter, up to its ')'.
@@ -147,6 +150,7 @@ private:
     std::size_t pos_ = 0;
     std::string error_;
     bool pseudoElementSeen_ = false;  // in the complex selector being read
+    bool partSeen_ = false;           // and it was ::part()
     int hasDepth_ = 0;                // :has() arguments being read
     bool beyondBounds_ = false;       // our own limits were exceeded: no list forgives that
 };

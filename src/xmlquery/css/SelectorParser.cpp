@@ -147,8 +147,9 @@ std::optional<ComplexSelector> SelectorGrammar::ParseComplex(int depth, bool rel
         bool& mark;
         bool outer;
         ~MarkScope() { mark = outer; }
-    } markScope{pseudoElementSeen_, pseudoElementSeen_};
+    } markScope{pseudoElementSeen_, pseudoElementSeen_}, partScope{partSeen_, partSeen_};
     pseudoElementSeen_ = false;
+    partSeen_ = false;
     std::optional<CompoundSelector> first = ParseCompound(depth);
     if (!first) {
         Fail("expected a selector, found " + Describe(Peek()));
@@ -207,7 +208,7 @@ std::optional<CompoundSelector> SelectorGrammar::ParseCompound(int depth)
     while (true) {
         const Token& token = Peek();
         if (pseudoElementSeen_ && (token.type == TokenType::Hash || token.type == TokenType::LeftBracket ||
-                                   (token.type == TokenType::Colon && !StartsLogicalCombination()) ||
+                                   (token.type == TokenType::Colon && !StartsLogicalCombination() && !MayFollowPart()) ||
                                    IsDelim(token, '.') || IsDelim(token, '&'))) {
             Fail("nothing may follow a pseudo-element in its compound selector" + Column(token));
             return std::nullopt;
