@@ -1,5 +1,6 @@
 // Random selectors over random pages, checked against libxml2's XPath: each
-// selector is generated together with an XPath expression that means the same,
+// selector (:is(), :not(), :nth-child(of), :has() among them) is generated
+// together with an XPath expression that means the same,
 // so the matcher's shortcuts (early exits, remembered walks, cached positions)
 // are compared with an independent evaluation.
 
@@ -99,7 +100,7 @@ private:
     // `nested` limits selectors inside :is() and :not() to one level.
     std::pair<std::string, std::string> Simple(bool allowNot)
     {
-        switch (Pick(allowNot ? (nested_ ? 7 : 10) : 6)) {
+        switch (Pick(allowNot ? (nested_ ? 7 : (inHas_ ? 10 : 12)) : 6)) {
         case 0:
         case 1: {
             const std::string c = kClasses[Pick(3)];
@@ -132,6 +133,32 @@ private:
             return {std::string(last ? ":nth-last-child(" : ":nth-child(") + NthText(a, b) + " of ." + c + ")",
                     "(" + ClassTest(c) + " and " + NthTest(a, b, "count(" + axis + "::*[" + ClassTest(c) + "]) + 1") +
                         ")"};
+        }
+        case 10:
+        case 11: {
+            // :has() with each leading combinator, sometimes two compounds deep;
+            // a node-set in an XPath predicate is true when it is not empty.
+            ++inHas_;
+            auto [firstCss, firstStep] = Compound();
+            std::string css, xpath;
+            switch (Pick(4)) {
+            case 0: css = firstCss; xpath = "descendant::" + firstStep; break;
+            case 1: css = "> " + firstCss; xpath = "child::" + firstStep; break;
+            case 2: css = "+ " + firstCss; xpath = "following-sibling::*[1]/self::" + firstStep; break;
+            default: css = "~ " + firstCss; xpath = "following-sibling::" + firstStep; break;
+            }
+            if (Pick(2)) {
+                auto [nextCss, nextStep] = Compound();
+                if (Pick(2)) {
+                    css += " " + nextCss;
+                    xpath += "/descendant::" + nextStep;
+                } else {
+                    css += " + " + nextCss;
+                    xpath += "/following-sibling::*[1]/self::" + nextStep;
+                }
+            }
+            --inHas_;
+            return {":has(" + css + ")", "(" + xpath + ")"};
         }
         default: {
             // A complex selector inside :is() or :not().
@@ -187,6 +214,7 @@ private:
     static constexpr const char* kClasses[] = {"a", "b", "c"};
     std::mt19937 random_;
     int nested_ = 0;
+    int inHas_ = 0;  // :has() may not stand inside :has()
 };
 
 TEST(CssSelectorReference, RandomSelectorsAgreeWithXPath)

@@ -1,6 +1,8 @@
 #pragma once
-// CSS selectors (Level 3 and the common Level 4 forms) parsed by our own parser
-// and matched natively over a libxml2 HTML document. Internal to the query library.
+// CSS selectors (Level 3, and Level 4 as browsers ship it: :has(), forgiving
+// :is()/:where(), :lang() ranges, :dir(), the form states of the HTML standard)
+// parsed by our own parser and matched natively over a libxml2 HTML document,
+// as on a page that has just loaded and no one has touched. Internal to the query library.
 
 #include <libxml/tree.h>
 #include <memory>

@@ -34,6 +34,13 @@ inline const xmlNode* NextElement(const xmlNode* node)
     return nullptr;
 }
 
+inline const xmlNode* FirstChildElement(const xmlNode* element)
+{
+    for (const xmlNode* child = element->children; child; child = child->next)
+        if (IsElement(child)) return child;
+    return nullptr;
+}
+
 // The next node after `node` in document order (children first), staying below `top`.
 inline const xmlNode* NextInDocumentOrder(const xmlNode* node, const xmlNode* top)
 {

@@ -1,6 +1,7 @@
 #include "xmlquery/css/SelectorMatcher.h"
 
 #include "xmlquery/css/AsciiText.h"
+#include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
 
 #include <algorithm>
@@ -9,16 +10,6 @@
 namespace xq::css {
 
 namespace {
-
-std::string_view ContentOf(const xmlNode* node)
-{
-    return node->content ? std::string_view(reinterpret_cast<const char*>(node->content)) : std::string_view();
-}
-
-bool IsTextNode(const xmlNode* node)
-{
-    return node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE;
-}
 
 // Equality of a document value with a selector value that is already lower-case
 // when ignoreCase is set.
@@ -33,30 +24,6 @@ bool ContainsText(std::string_view value, std::string_view wanted, bool ignoreCa
     if (wanted.size() > value.size()) return false;
     for (std::size_t i = 0; i + wanted.size() <= value.size(); ++i)
         if (EqualsIgnoringAsciiCase(value.substr(i, wanted.size()), wanted)) return true;
-    return false;
-}
-
-// The first attribute of that name (names compared without regard to case);
-// false when there is none. The value lands in *value, backed by the tree or *scratch.
-bool AttributeValue(const xmlNode* element, std::string_view lowerName, std::string_view* value,
-                    std::string* scratch)
-{
-    for (const xmlAttr* attr = element->properties; attr; attr = attr->next) {
-        const std::string_view name = attr->name ? reinterpret_cast<const char*>(attr->name) : "";
-        if (!EqualsIgnoringAsciiCase(name, lowerName)) continue;
-        const xmlNode* child = attr->children;
-        if (!child) {
-            *value = std::string_view();
-        } else if (!child->next && IsTextNode(child)) {
-            *value = ContentOf(child);
-        } else {
-            scratch->clear();
-            for (; child; child = child->next)
-                if (IsTextNode(child)) scratch->append(ContentOf(child));
-            *value = *scratch;
-        }
-        return true;
-    }
     return false;
 }
 
@@ -86,11 +53,29 @@ bool AnyBlankSeparatedWord(std::string_view list, Visit visit)
     return false;
 }
 
+// A name that the page could define as a custom element.
+bool IsValidCustomElementName(std::string_view name)
+{
+    if (name.empty() || name[0] < 'a' || name[0] > 'z' || name.find('-') == std::string_view::npos) return false;
+    for (std::string_view reserved : {"annotation-xml", "color-profile", "font-face", "font-face-src",
+                                      "font-face-uri", "font-face-format", "font-face-name", "missing-glyph"})
+        if (name == reserved) return false;
+    for (char c : name)
+        if (c >= 'A' && c <= 'Z') return false;
+    return true;
+}
+
 }  // namespace
 
-SelectorMatcher::SelectorMatcher(xmlDoc* doc, bool needsText)
+SelectorMatcher::SelectorMatcher(xmlDoc* doc, bool needsText) : doc_(doc), languages_(doc)
 {
     if (needsText && doc) BuildTextRanges(doc);
+}
+
+FormStates& SelectorMatcher::Forms()
+{
+    if (!forms_) forms_ = std::make_unique<FormStates>(doc_, foreign_);
+    return *forms_;
 }
 
 void SelectorMatcher::BuildTextRanges(xmlDoc* doc)
@@ -327,6 +312,50 @@ bool SelectorMatcher::MatchesSimple(const SimpleSelector& simple, const xmlNode*
         return !MatchesInner(*simple.list, element);
     case SimpleKind::Is:
         return MatchesInner(*simple.list, element);
+    case SimpleKind::Has:
+        return MatchesHas(*simple.list, element);
+    case SimpleKind::Never:
+        return false;
+    case SimpleKind::AnyLink: {
+        const std::string_view name = NameOf(element);
+        return (name == "a" || name == "area") && HasAttribute(element, "href");
+    }
+    case SimpleKind::Lang:
+        return languages_.Matches(simple.ranges, element);
+    case SimpleKind::Dir:
+        if (simple.name == "rtl") return directions_.IsRightToLeft(element);
+        return simple.name == "ltr" && !directions_.IsRightToLeft(element);
+    case SimpleKind::Defined:
+        // Custom elements stay undefined on a page whose scripts never ran; SVG
+        // and MathML elements are always defined.
+        return (!IsValidCustomElementName(NameOf(element)) && !HasAttribute(element, "is")) ||
+               foreign_.IsForeign(element);
+    case SimpleKind::Open: {
+        const std::string_view name = NameOf(element);
+        return (name == "details" || name == "dialog") && HasAttribute(element, "open");
+    }
+    case SimpleKind::Paused:
+    case SimpleKind::Muted: {
+        const std::string_view name = NameOf(element);
+        if (name != "audio" && name != "video") return false;
+        return HasAttribute(element, simple.kind == SimpleKind::Paused ? "autoplay" : "muted") ==
+               (simple.kind == SimpleKind::Muted);
+    }
+    case SimpleKind::Checked:
+    case SimpleKind::Default:
+    case SimpleKind::Indeterminate:
+    case SimpleKind::Enabled:
+    case SimpleKind::Disabled:
+    case SimpleKind::Required:
+    case SimpleKind::Optional:
+    case SimpleKind::ReadWrite:
+    case SimpleKind::ReadOnly:
+    case SimpleKind::PlaceholderShown:
+    case SimpleKind::InRange:
+    case SimpleKind::OutOfRange:
+    case SimpleKind::Valid:
+    case SimpleKind::Invalid:
+        return Forms().Matches(simple.kind, element);
     }
     return false;
 }

@@ -2,8 +2,15 @@
 // Matches compiled selectors against the elements of one document, right to left.
 // One matcher serves one Select call: it caches sibling positions per parent,
 // text ranges for :contains() and the results of inner selector lists, so no
-// element is counted or scanned again for the next candidate.
+// element is counted or scanned again for the next candidate. :has() is matched
+// left to right from the anchor; what each of its compounds reaches below or
+// after an element is remembered, so every element is visited a bounded number
+// of times per compound whatever the number of anchors.
 
+#include "xmlquery/css/ElementDirection.h"
+#include "xmlquery/css/ElementLanguage.h"
+#include "xmlquery/css/ForeignElements.h"
+#include "xmlquery/css/FormStates.h"
 #include "xmlquery/css/SelectorTypes.h"
 
 #include <libxml/tree.h>
@@ -58,10 +65,27 @@ private:
     bool MatchesClass(const std::string& name, const xmlNode* element);
     bool Contains(const std::string& needle, const xmlNode* element);
 
+    // :has(), in SelectorMatcherHas.cpp.
+    bool MatchesHas(const SelectorList& relatives, const xmlNode* anchor);
+    // The element matches compounds[index] and the rest of the relative selector from there.
+    bool Reaches(const ComplexSelector& relative, std::size_t index, const xmlNode* element);
+    // Some element related to `from` by the combinator reaches compounds[index].
+    bool RelatedReaches(const ComplexSelector& relative, std::size_t index, Combinator combinator,
+                        const xmlNode* from);
+    bool SomeDescendantReaches(const ComplexSelector& relative, std::size_t index, const xmlNode* from);
+    bool SomeLaterSiblingReaches(const ComplexSelector& relative, std::size_t index, const xmlNode* from);
+
     const Position& PositionOf(const xmlNode* element);
     const FilteredPosition& FilteredPositionOf(const SimpleSelector& simple, const xmlNode* element);
 
     void BuildTextRanges(xmlDoc* doc);
+    FormStates& Forms();
+
+    xmlDoc* doc_;
+    ForeignElements foreign_;
+    std::unique_ptr<FormStates> forms_;
+    LanguageLookup languages_;
+    DirectionLookup directions_;
 
     std::unordered_map<const xmlNode*, Position> positions_;
     std::unordered_map<const SimpleSelector*, std::unordered_map<const xmlNode*, FilteredPosition>> filtered_;
@@ -72,6 +96,10 @@ private:
     std::string text_;  // the document's text in document order
     std::unordered_map<const xmlNode*, TextRange> textRanges_;
     std::unordered_map<std::string, std::vector<std::size_t>> occurrences_;  // needle -> offsets in text_
+
+    // :has(): per compound of a relative selector, per element.
+    using NodeFlags = std::unordered_map<const xmlNode*, bool>;
+    std::unordered_map<const CompoundSelector*, NodeFlags> reaches_, descendantReaches_, laterReaches_;
 
     std::vector<const xmlNode*> passed_;  // stack of the walks in progress, see Scan()
     std::string scratch_;  // attribute values that span several nodes

@@ -185,10 +185,7 @@ private:
         const char quote = text_[pos_++];
         token.type = TokenType::String;
         while (true) {
-            if (pos_ >= text_.size()) {
-                if (error) *error = "unterminated string starting at column " + std::to_string(token.begin + 1);
-                return false;
-            }
+            if (pos_ >= text_.size()) return true;  // the end of the text closes a string
             const char c = text_[pos_];
             if (c == quote) {
                 ++pos_;
@@ -202,7 +199,7 @@ private:
             if (c != '\\') {
                 token.text += c;
             } else if (pos_ >= text_.size()) {
-                // A final backslash escapes nothing; the missing quote is reported next.
+                // A final backslash escapes nothing.
             } else if (IsNewline(text_[pos_])) {
                 if (text_[pos_] == '\r' && At(1) == '\n') ++pos_;
                 ++pos_;  // an escaped line break continues the string
@@ -222,11 +219,7 @@ private:
         }
         if (c == '/' && At(1) == '*') {
             const std::size_t close = text_.find("*/", pos_ + 2);
-            if (close == std::string_view::npos) {
-                if (error) *error = "unterminated comment starting at column " + std::to_string(pos_ + 1);
-                return false;
-            }
-            pos_ = close + 2;
+            pos_ = close == std::string_view::npos ? text_.size() : close + 2;  // or up to the end
             token.type = TokenType::End;  // dropped
             return true;
         }

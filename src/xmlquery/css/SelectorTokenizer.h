@@ -40,8 +40,9 @@ struct Token {
     std::size_t end = 0;
 };
 
-// False and a reason when the text cannot be tokenised (unterminated string,
-// a line break inside a string). The last token is always End.
+// False and a reason when the text cannot be tokenised (a line break inside a
+// string). The end of the text closes an open string or comment, as in a
+// browser. The last token is always End.
 bool Tokenize(std::string_view text, std::vector<Token>& tokens, std::string* error);
 
 }  // namespace xq::css

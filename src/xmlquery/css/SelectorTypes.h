@@ -39,7 +39,31 @@ enum class SimpleKind {
     Scope,     // the root element: selectors run against the whole document
     Contains,  // text content contains `name`, case kept
     Not,
-    Is,  // also :where() and :matches(); specificity plays no part here
+    Is,   // also :where() and :matches(); specificity plays no part here
+    Has,  // `list` holds relative selectors
+    Never,  // states of a page no one touched (:hover, :visited, ...) and pseudo-elements
+    AnyLink,  // also :link
+    Lang,     // `ranges`
+    Dir,      // `name`: ltr, rtl or a word that matches nothing
+    Defined,
+    Open,
+    // Form states as the markup sets them.
+    Checked,
+    Default,
+    Indeterminate,
+    Enabled,
+    Disabled,
+    Required,
+    Optional,
+    ReadWrite,
+    ReadOnly,
+    PlaceholderShown,
+    InRange,
+    OutOfRange,
+    Valid,
+    Invalid,
+    Paused,  // audio and video that do not play by themselves
+    Muted,
 };
 
 struct SimpleSelector {
@@ -49,7 +73,8 @@ struct SimpleSelector {
     AttributeOperator op = AttributeOperator::Exists;
     bool ignoreValueCase = false;
     AnPlusB nth;
-    CompiledSelector list;  // :not()/:is() argument, or the `of S` filter of :nth-child()
+    CompiledSelector list;  // :not()/:is()/:has() argument, or the `of S` filter of :nth-child()
+    std::vector<std::string> ranges;  // :lang() language ranges, lower-case
 };
 
 struct CompoundSelector {
@@ -58,9 +83,11 @@ struct CompoundSelector {
 };
 
 // compounds[0] is the leftmost; combinators[i] joins compounds[i] and compounds[i + 1].
+// In a relative selector (inside :has()) `leading` joins the anchor element and compounds[0].
 struct ComplexSelector {
     std::vector<CompoundSelector> compounds;
     std::vector<Combinator> combinators;
+    Combinator leading = Combinator::Descendant;
 };
 
 class SelectorList {
