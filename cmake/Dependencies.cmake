@@ -29,6 +29,7 @@ find_program(MSGFMT_EXECUTABLE msgfmt REQUIRED)
 
 if(TOLLMARSH_BUILD_TESTS)
   find_package(GTest REQUIRED)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Test)
   find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
 endif()
 if(TOLLMARSH_BUILD_BENCH)
