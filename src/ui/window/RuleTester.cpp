@@ -320,12 +320,15 @@ void TRuleTester::rbXPathClick()
     rgOuterHTML->setEnabled(choice.TextModesEnabled);
     rgInnerHTML->setEnabled(choice.TextModesEnabled);
     rgAnyPart->setEnabled(choice.AnyPartEnabled);
-    if (SelectedExtract() == etUnknown) {
-        if (rgText->isEnabled())
-            rgText->setChecked(true);
-        else if (rgAnyPart->isEnabled())
-            rgAnyPart->setChecked(true);
-    }
+    // the choice moves only when the checked button has just been disabled
+    QRadioButton* const buttons[] = {rgText, rgOuterHTML, rgInnerHTML, rgAnyPart};
+    TScrapExtractType checked = etUnknown;
+    for (int i = 0; i < 4; ++i)
+        if (buttons[i]->isChecked())
+            checked = TScrapExtractType(i);
+    const TScrapExtractType next = TesterExtractAfterTypeChange(choice, checked);
+    if (next != checked && next <= etAnyPart)
+        buttons[next]->setChecked(true);
 }
 
 void TRuleTester::btLoadFromFileClick()
