@@ -44,10 +44,11 @@ public:
     void Open();
 
     bool Loading() const { return FLoading; }
+    // Closing while a page loads stops the download first.
+    void reject() override;
 
 protected:
     void changeEvent(QEvent* aEvent) override;
-    void reject() override;
 
 private:
     void BuildUi();
