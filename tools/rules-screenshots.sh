@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 out=${1:-build/screens}
 mkdir -p "$out"
 cmake --build build/test --target tm_rules_screens >/dev/null
-launcher=build/test/tests/ui_window/tm_rules_screens
+launcher=build/test/bin/tm_rules_screens
 export ASAN_OPTIONS=detect_leaks=0
 for lang in ru en; do
   xvfb-run -a -s "-screen 0 1400x1000x24 -dpi 96" env QT_QPA_PLATFORM=xcb "$launcher" "$out" "$lang"

@@ -187,6 +187,7 @@ TEST_F(RulesPage, SaveSaveAsAndDeleteThroughTheBar)
     Page->show();
     Page->ShowSavedSets(0);
     Settle();
+    QTest::keyClick(PanelControl<QLineEdit>(0, "FRuleStrEdit"), Qt::Key_End);
     QTest::keyClicks(PanelControl<QLineEdit>(0, "FRuleStrEdit"), "[1]");
     QTest::mouseClick(Button("btSaveRuleSet"), Qt::LeftButton);
     EXPECT_EQ(Saved.At(0)->Rule(0)->Query, "//a[1]");

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QToolButton>
 
 namespace {
@@ -48,6 +50,19 @@ QToolButton* NewImageButton(QWidget* aParent, const char* aObjectName, int aSize
     button->setFixedSize(aSize, aSize);
     button->setIconSize(QSize(aSize - 5, aSize - 5));
     return button;
+}
+
+// The width that shows the longest item of a combo box in full, now (the
+// combo's own size hint is computed once and would miss later items).
+int NeededComboWidth(const QComboBox& aCombo)
+{
+    int textWidth = 0;
+    for (int i = 0; i < aCombo.count(); ++i)
+        textWidth = qMax(textWidth, aCombo.fontMetrics().horizontalAdvance(aCombo.itemText(i)));
+    QStyleOptionComboBox option;
+    option.initFrom(&aCombo);
+    const QSize contents(textWidth, aCombo.fontMetrics().height());
+    return aCombo.style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, &aCombo).width();
 }
 
 }  // namespace
@@ -181,6 +196,7 @@ void TScrapRulePanel::UpdateControls(bool aAssignD2C)
         FNameEdit->setText(Rule->Name);
         FTypeCombo->setCurrentIndex(Rule->QueryType <= qtTemplate ? int(Rule->QueryType) : -1);
         FRuleStrEdit->setText(Rule->Query);
+        FRuleStrEdit->setCursorPosition(0);  // a long query shows its beginning
         FAttrEdit->setText(Rule->Attribute);
     }
 
@@ -257,17 +273,27 @@ void TScrapRulePanel::SetColour(const QColor& aColour)
     setPalette(colours);
 }
 
-// The planned positions hold while the texts fit; a label wider than planned
-// (fonts differ from screen to screen) pushes what follows to the right.
+// The planned positions hold while the texts fit; a label or a choice wider
+// than planned (fonts differ from screen to screen) widens its control and
+// pushes what follows to the right. Labels are centred on the row's edits.
 void TScrapRulePanel::PlaceControls()
 {
     const bool at120 = logicalDpiX() == 120;
+    const int editTop = at120 ? kNameEdit.Top120 : kNameEdit.Top;
+    const int editHeight = FNameEdit->sizeHint().height();
     int right = 0;
     const auto place = [&](QWidget* aControl, const TSpot& aSpot, int aWidth) {
         const int left = qMax(at120 ? aSpot.Left120 : aSpot.Left, right > 0 ? right + kGap : 0);
-        const int top = at120 ? aSpot.Top120 : aSpot.Top;
-        const int width = aWidth > 0 ? aWidth : aControl->sizeHint().width();
-        const int height = qobject_cast<QToolButton*>(aControl) ? aControl->height() : aControl->sizeHint().height();
+        int top = at120 ? aSpot.Top120 : aSpot.Top;
+        int width = aWidth, height = aControl->sizeHint().height();
+        if (qobject_cast<QLabel*>(aControl)) {
+            width = aControl->sizeHint().width();
+            top = editTop + (editHeight - height) / 2;
+        } else if (qobject_cast<QComboBox*>(aControl)) {
+            width = qMax(aWidth, NeededComboWidth(*static_cast<QComboBox*>(aControl)));  // no clipped choice
+        } else if (qobject_cast<QToolButton*>(aControl)) {
+            height = aControl->height();
+        }
         aControl->setGeometry(left, top, width, height);
         if (aControl->isVisibleTo(this))
             right = left + width;
@@ -282,7 +308,13 @@ void TScrapRulePanel::PlaceControls()
     place(FQueryValid, kQueryValid, 16);
     place(FLabel4, kLabel4, 0);
     place(FExtractCombo, kExtractCombo, FExtractWidth);
-    place(FAttrEdit, kAttrEdit, width(kAttrEdit));
+    {
+        // the attribute gives back what a wider extract choice took, so the
+        // buttons stay in one column with the other panels'
+        const int plannedRight = (at120 ? kAttrEdit.Left120 : kAttrEdit.Left) + width(kAttrEdit);
+        const int left = qMax(at120 ? kAttrEdit.Left120 : kAttrEdit.Left, right + kGap);
+        place(FAttrEdit, kAttrEdit, qMax(60, plannedRight - left));
+    }
     place(FTestButton, kTestButton, 25);
     place(FDelButton, kDelButton, 25);
     setMinimumWidth(FDelButton->geometry().right() + 10);

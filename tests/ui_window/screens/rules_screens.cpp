@@ -9,6 +9,7 @@
 #include "ui/window/RulesPage.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,6 +56,7 @@ void Settle(TRulesPage& aPage)
     timer.start();
     while ((!aPage.QueryChecks().Idle() || timer.elapsed() < 300) && timer.elapsed() < 20000)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QApplication::processEvents();  // the last answer is posted as the queue goes idle
 }
 
 }  // namespace
@@ -113,6 +115,7 @@ int main(int argc, char** argv)
                                         [] { return QStringLiteral("Mozilla/5.0"); }},
                        nullptr);
     tester.Prepare(current.Rule(1));
+    tester.findChild<QComboBox*>("edURLs")->setEditText(QStringLiteral("https://shop.example/catalog"));
     tester.resize(1280, 860);
     tester.show();
     dialogs.FileAnswers = {pageFile};
