@@ -1,6 +1,7 @@
 #include "ui/window/RuleTester.h"
 
 #include "RecordingDialogs.h"
+#include "TestHttpProxy.h"
 #include "TestHttpServer.h"
 #include "core/CodePage.h"
 #include "engine/CurlSession.h"
@@ -205,4 +206,17 @@ TEST_F(RuleTester, TheTypedUrlIsOfferedAgainWithTheUrlListsAddresses)
     EXPECT_EQ(urls->count(), 3);
     EXPECT_EQ(urls->currentText(), "http://typed.example/page");
     EXPECT_TRUE(Control<QPushButton>("btLoadFromURL")->isEnabled());
+}
+
+TEST_F(RuleTester, TheDownloadNeverGoesThroughAProxy)
+{
+    TTestHttpProxy proxy;
+    ASSERT_TRUE(proxy.Start());
+    qputenv("http_proxy", QByteArray::fromStdString("http://" + proxy.HostAndPort()));
+    LoadUrl("/list");
+    qunsetenv("http_proxy");
+    EXPECT_TRUE(Dialogs.Calls.empty());
+    EXPECT_EQ(proxy.RequestCount(), 0u);
+    EXPECT_EQ(Server.RequestCount(), 1u);
+    EXPECT_TRUE(Html().contains("<p>Two</p>"));
 }
