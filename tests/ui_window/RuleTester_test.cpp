@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using TKind = TRecordingDialogs::TKind;
@@ -219,4 +220,23 @@ TEST_F(RuleTester, TheDownloadNeverGoesThroughAProxy)
     EXPECT_EQ(proxy.RequestCount(), 0u);
     EXPECT_EQ(Server.RequestCount(), 1u);
     EXPECT_TRUE(Html().contains("<p>Two</p>"));
+}
+
+TEST_F(RuleTester, TheWindowKeepsWorkingWhileAPageLoadsAndClosingStopsTheLoad)
+{
+    Server.Stall("/stall");
+    bool tickedWhileLoading = false;
+    QTimer::singleShot(200, &Tester, [&] {
+        // a timer of the window thread runs: the window is not frozen
+        tickedWhileLoading = Tester.Loading();
+        EXPECT_FALSE(Control<QPushButton>("btLoadFromURL")->isEnabled());
+        EXPECT_FALSE(Control<QPushButton>("btDoQuery")->isEnabled());
+        Tester.reject();
+    });
+    LoadUrl("/stall");
+    EXPECT_TRUE(tickedWhileLoading);
+    EXPECT_FALSE(Tester.Loading());
+    EXPECT_FALSE(Tester.isVisible());
+    EXPECT_TRUE(Dialogs.Calls.empty());  // a load the user stopped is no failure to report
+    EXPECT_TRUE(Html().isEmpty());
 }

@@ -94,6 +94,12 @@ TEST_F(RulesPage, TheBarHasItsControlsAndButtonsFollowTheSet)
     Page->resize(1300, 500);
     Settle();
     EXPECT_EQ(Button("btClearAllRules")->geometry().right(), bar->width() - 6);
+
+    // a bar too narrow for every button hides the tester's, never under the others
+    Page->resize(900, 500);
+    Settle();
+    EXPECT_FALSE(Button("btReqTest")->isVisible());
+    EXPECT_GT(Button("btAddRule")->x(), Button("btDelRuleSet")->geometry().right());
 }
 
 TEST_F(RulesPage, PickingTheDefaultNameWithoutASavedSetIsAnError)

@@ -79,6 +79,9 @@ void TRulesPage::BuildBar(QWidget* aBar)
     btReqTest = NewBarButton(aBar, "btReqTest", 608, 153);
     btAddRule = NewBarButton(aBar, "btAddRule", 0, 150);
     btClearAllRules = NewBarButton(aBar, "btClearAllRules", 0, 150);
+    // the right-hand pair never slides over the set buttons
+    aBar->setMinimumWidth(btDelRuleSet->geometry().right() + 1 + 5 + btAddRule->width() + 5 +
+                          btClearAllRules->width() + 5);
 
     // a pick by the user only: the commands change the selection themselves
     connect(edRuleSets, &QComboBox::activated, this, [this] {
