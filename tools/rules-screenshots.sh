@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-build/screens}
+tools/install-deps.sh test screens
 mkdir -p "$out"
 cmake --build build/test --target tm_rules_screens >/dev/null
 launcher=build/test/bin/tm_rules_screens
