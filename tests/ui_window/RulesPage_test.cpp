@@ -60,6 +60,15 @@ protected:
     void Settle() { QCoreApplication::processEvents(); }
 };
 
+// The control Tab moves to from aFrom.
+QWidget* NextTabStop(QWidget* aFrom)
+{
+    QWidget* next = aFrom->nextInFocusChain();
+    while (next != aFrom && !((next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled()))
+        next = next->nextInFocusChain();
+    return next;
+}
+
 const QColor kEven(226, 226, 226);
 const QColor kOdd(247, 247, 247);
 
@@ -121,6 +130,9 @@ TEST_F(RulesPage, PanelsAlternateTheirColoursAndADeletedOneLeavesAGapOfColour)
     EXPECT_EQ(Colour(1), kOdd);
     EXPECT_EQ(Colour(2), kEven);
     EXPECT_EQ(PanelControl<QLineEdit>(1, "FRuleStrEdit")->text(), "//b");
+    // Tab runs through one panel, on to the next, and from the last to the bar
+    EXPECT_EQ(NextTabStop(PanelControl<QToolButton>(0, "FDelButton")), PanelControl<QLineEdit>(1, "FNameEdit"));
+    EXPECT_EQ(NextTabStop(PanelControl<QToolButton>(2, "FDelButton")), Page->RuleSetsBox());
 
     QTest::mouseClick(PanelControl<QToolButton>(1, "FDelButton"), Qt::LeftButton);
     EXPECT_EQ(Page->RulePanels().Count(), 3);  // posted, not done inside the click

@@ -216,7 +216,12 @@ void TRulesPage::LayoutRulePanels()
         FPanelStack->insertWidget(i, panel);
         panel->SetColour(i % 2 == 0 ? kEvenPanel : kOddPanel);
         panel->UpdateControls(true);
+        if (i > 0)
+            setTabOrder(FRulePanels.At(i - 1)->LastControl(), panel->FirstControl());
     }
+    // Tab goes through the panels in their order, then to the bar
+    if (FRulePanels.Count() > 0)
+        setTabOrder(FRulePanels.At(FRulePanels.Count() - 1)->LastControl(), edRuleSets);
     sbRules->setUpdatesEnabled(true);
     FLayoutPending = false;
     UpdateRuleSetButtons();

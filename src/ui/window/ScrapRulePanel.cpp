@@ -266,6 +266,16 @@ void TScrapRulePanel::ShowQueryValidMark(bool aValid)
     FQueryValid->update();
 }
 
+QWidget* TScrapRulePanel::FirstControl() const
+{
+    return FNameEdit;
+}
+
+QWidget* TScrapRulePanel::LastControl() const
+{
+    return FDelButton;
+}
+
 void TScrapRulePanel::SetColour(const QColor& aColour)
 {
     QPalette colours = palette();

@@ -36,6 +36,9 @@ public:
     bool QueryValidMarkShown() const { return FValidShown; }  // what the mark shows now
     bool QueryCheckPending() const { return FCheckPending; }
     void SetColour(const QColor& aColour);
+    // The ends of the panel's own tab order, for chaining panels.
+    QWidget* FirstControl() const;
+    QWidget* LastControl() const;
 
 protected:
     void changeEvent(QEvent* aEvent) override;
