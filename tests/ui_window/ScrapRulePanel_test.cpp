@@ -219,6 +219,14 @@ TEST(ScrapRulePanelSlowCheck, TypingGoesOnWhileTheCheckHangsAndTheNewestTextDeci
     EXPECT_TRUE(panel.QueryValidMarkShown());  // the answer for the whole text, not for "c"
     QTRY_VERIFY(checks.Idle());
     EXPECT_LT(slow.Started, 4);  // the texts typed meanwhile replaced each other
+
+    // typing the name keeps the answer for the unchanged query
+    const int started = slow.Started;
+    QTest::keyClicks(panel.findChild<QLineEdit*>("FNameEdit"), "Links");
+    EXPECT_FALSE(panel.QueryCheckPending());
+    EXPECT_TRUE(panel.QueryValidMarkShown());
+    QTRY_VERIFY(checks.Idle());
+    EXPECT_EQ(slow.Started, started);
 }
 
 TEST(ScrapRulePanels, CheckRulesValidShowsOneBoxForTheFirstInvalidPanel)

@@ -240,19 +240,32 @@ void TScrapRulePanel::RefreshValidity()
     const QString query = Rule->Query;
     const TScrapQueryType type = Rule->QueryType;
     if (TQueryCheckQueue::MayBeSlow(type) && !query.isEmpty()) {
+        if (FLastCheck.Known && FLastCheck.Query == query && FLastCheck.Type == type) {
+            FChecks.Forget(FCheckClient);  // an older text's answer must not come after this
+            FCheckPending = false;
+            ShowQueryValidMark(FLastCheck.Valid);
+            return;
+        }
+        const int waitMs = type == qtXPath ? kQuickCheckWaitMs : 0;
         const std::optional<bool> valid =
-            FChecks.Check(FCheckClient, query, type, type == qtXPath ? kQuickCheckWaitMs : 0, this, [this](bool aValid) {
+            FChecks.Check(FCheckClient, query, type, waitMs, this, [this, query, type](bool aValid) {
                 FCheckPending = false;
-                ShowQueryValidMark(aValid);
+                KeepAnswer(query, type, aValid);
             });
         FCheckPending = !valid.has_value();
         if (valid)
-            ShowQueryValidMark(*valid);
+            KeepAnswer(query, type, *valid);
         return;
     }
-    FChecks.Forget(FCheckClient);  // an answer for an older text must not overwrite this one
+    FChecks.Forget(FCheckClient);
     FCheckPending = false;
     ShowQueryValidMark(type == qtTemplate ? CheckTemplateValid(query) : CheckQueryValid(query, type));
+}
+
+void TScrapRulePanel::KeepAnswer(const QString& aQuery, TScrapQueryType aType, bool aValid)
+{
+    FLastCheck = TLastCheck{true, aQuery, aType, aValid};
+    ShowQueryValidMark(aValid);
 }
 
 void TScrapRulePanel::ShowQueryValidMark(bool aValid)

@@ -52,6 +52,14 @@ private:
     int FCheckClient;
     bool FValidShown = false;
     bool FCheckPending = false;
+    // The last answer of the query thread, so typing the name does not ask again.
+    struct TLastCheck {
+        bool Known = false;
+        QString Query;
+        TScrapQueryType Type = qtXPath;
+        bool Valid = false;
+    } FLastCheck;
+    void KeepAnswer(const QString& aQuery, TScrapQueryType aType, bool aValid);
 
     QLabel* FLabel1;
     QLineEdit* FNameEdit;
