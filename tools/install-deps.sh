@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only when some are missing.
-# Usage: tools/install-deps.sh [build|test|bench]...
+# Usage: tools/install-deps.sh [build|test|bench|screens]...
 set -euo pipefail
 
 packages=(cmake g++ make pkgconf gettext ca-certificates
@@ -10,6 +10,7 @@ packages=(cmake g++ make pkgconf gettext ca-certificates
 for what in "$@"; do
   case "$what" in
     test)  packages+=(libgtest-dev libgmock-dev libcpp-httplib-dev) ;;
+    screens) packages+=(xvfb imagemagick) ;;
     bench) packages+=(libgtest-dev libgmock-dev libcpp-httplib-dev libbenchmark-dev
                       python3-lxml python3-html5-parser python3.11-doc) ;;
   esac

@@ -5,6 +5,7 @@
 #include "ProxyGroup.h"
 #include "QtDialogs.h"
 #include "QtTranslations.h"
+#include "RulesPage.h"
 #include "UrlPage.h"
 #include "core/Messages.h"
 #include "core/Translate.h"
@@ -12,7 +13,6 @@
 #include "ui/model/UrlImport.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -104,14 +104,22 @@ void TfmMain::CreatePages()
     pcBottom->addTab(FNewsPage, QStringLiteral(" Новости "));
     pcBottom->addTab(FLogPage, QStringLiteral(" Журнал "));
 
-    // The rules page: TRulesPage takes this place with its rule-set list edRuleSets.
-    tsRules = new QWidget;
+    tsRules = new TRulesPage(TRulesPageLinks{
+        FObjects->CurrentRuleSet, FObjects->SavedRuleSets, FObjects->ExeDir, *FDialogs,
+        [this] {
+            QStringList urls;
+            for (int i = 0; i < FObjects->URLList.Count(); ++i)
+                urls.append(FObjects->URLList.At(i)->URL);
+            return urls;
+        },
+        [this] { return tsOptions->UserAgentText(); }});
     tsRules->setObjectName(QStringLiteral("tsRules"));
-    edRuleSets = new QComboBox(tsRules);
-    edRuleSets->setObjectName(QStringLiteral("edRuleSets"));
-    auto* rulesLayout = new QVBoxLayout(tsRules);
-    rulesLayout->addWidget(edRuleSets, 0, Qt::AlignLeft);
-    rulesLayout->addStretch(1);
+    tsURLs->SetRulesCheck([this] { return tsRules->CheckRulesValid(true); });
+    // The run button follows the current set's rules; it can only be pressed on the URL page.
+    connect(pcPages.get(), &QTabWidget::currentChanged, this, [this] {
+        if (pcPages->currentWidget() == tsURLs)
+            tsURLs->UpdateRunControls();
+    });
 
     pcPages->addTab(tsURLs, QString());  // its caption is set at run time
     pcPages->addTab(tsRules, QStringLiteral(" Правила "));
@@ -150,7 +158,7 @@ void TfmMain::FormShow()
     // 6-7. The saved rule sets and the current set.
     if (QFileInfo::exists(FilePath(RuleSetFileName)))
         FObjects->SavedRuleSets.LoadFromFile(FilePath(RuleSetFileName));
-    ChooseRuleSet(stored.RuleSetNdx);
+    tsRules->ShowSavedSets(stored.RuleSetNdx);
     // 8. The proxy list.
     if (QFileInfo::exists(FilePath(ProxiesFileName)))
         FObjects->Proxies.LoadFromFile(FilePath(ProxiesFileName));
@@ -164,34 +172,6 @@ void TfmMain::FormShow()
     // 12-13.
     pcPages->setCurrentWidget(tsURLs);
     PostLogMessage(Tr("Запуск программы"));
-}
-
-void TfmMain::ChooseRuleSet(int aStoredNdx)
-{
-    const TScrapRuleSets& saved = FObjects->SavedRuleSets;
-    edRuleSets->clear();
-    for (int i = 0; i < saved.Count(); ++i)
-        edRuleSets->addItem(saved.At(i)->Name);
-    TScrapRuleSet& current = FObjects->CurrentRuleSet;
-    const int ndx = ChooseRuleSetIndex(aStoredNdx, saved.Count());
-    if (ndx >= 0) {
-        current.AssignFrom(*saved.At(ndx));
-        current.Name = saved.At(ndx)->Name;
-        RecreateRulesPanels();
-        edRuleSets->setCurrentIndex(ndx);
-    } else {
-        // The default set is not a saved set until it is saved.
-        current.Clear();
-        current.Name = Tr("По-умолчанию");
-        edRuleSets->addItem(current.Name);
-        PostPlainMessage(WM_REBUILD_RULE_PANELS);
-        edRuleSets->setCurrentIndex(edRuleSets->count() - 1);
-    }
-}
-
-void TfmMain::RecreateRulesPanels()
-{
-    // The rules page rebuilds its panels here (TRulesPage::RecreateRulesPanels).
 }
 
 void TfmMain::UpdateRunControls()
@@ -259,7 +239,7 @@ void TfmMain::FormClose()
     QStringList failed;
     // 1-2. The changed settings, then the rule-set index.
     const TSettingWrites writes =
-        SettingsToWrite(tsOptions->Values(), tsOptions->Marks(), RuleSetIndexForClose());
+        SettingsToWrite(tsOptions->Values(), tsOptions->Marks(), tsRules->SelectedSavedIndex());
     if (!WriteSettings(FilePath(SettingsFileName), writes))
         failed.append(FilePath(SettingsFileName));
     // 3. The saved rule sets (not the unsaved changes of the current set).
@@ -275,14 +255,6 @@ void TfmMain::FormClose()
     FreeEverything();
 }
 
-int TfmMain::RuleSetIndexForClose() const
-{
-    QString name = edRuleSets->currentText();
-    if (name.isEmpty())
-        name = Tr("По-умолчанию");
-    return FObjects->SavedRuleSets.GetNdxByName(name);
-}
-
 void TfmMain::FreeEverything()
 {
     // The pages first: the URL page's run controller cancels a run and waits
@@ -296,6 +268,5 @@ void TfmMain::FreeEverything()
     pcBottom = nullptr;
     FNewsPage = nullptr;
     FLogPage = nullptr;
-    edRuleSets = nullptr;
     FObjects.reset();
 }

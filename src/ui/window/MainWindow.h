@@ -14,10 +14,10 @@
 #include <memory>
 
 class IDialogs;
-class QComboBox;
 class QTabWidget;
 class TNewsPage;
 class TOptionsPage;
+class TRulesPage;
 class TUrlPage;
 class TQtDialogs;
 class TQtTranslations;
@@ -45,6 +45,7 @@ public:
     TAppObjects& Objects() { return *FObjects; }
     TOptionsPage* OptionsPage() const { return tsOptions; }
     TUrlPage* UrlPage() const { return tsURLs; }
+    TRulesPage* RulesPage() const { return tsRules; }
     TLogPage* LogPage() const { return FLogPage; }
     TNewsPage* NewsPage() const { return FNewsPage; }
     const TWindowTranslator& Translator() const { return FTranslator; }
@@ -58,9 +59,6 @@ private:
     void FormShow();
     void FormClose();
     void CreatePages();
-    void ChooseRuleSet(int aStoredNdx);
-    void RecreateRulesPanels();
-    int RuleSetIndexForClose() const;
     void FreeEverything();
     QString FilePath(const char* aName) const { return FObjects->ExeDir + QString::fromLatin1(aName); }
 
@@ -78,10 +76,9 @@ private:
 
     std::unique_ptr<QTabWidget> pcPages;  // freed first at close (see FreeEverything)
     TUrlPage* tsURLs = nullptr;
-    QWidget* tsRules = nullptr;
+    TRulesPage* tsRules = nullptr;
     TOptionsPage* tsOptions = nullptr;
     QTabWidget* pcBottom = nullptr;
     TNewsPage* FNewsPage = nullptr;
     TLogPage* FLogPage = nullptr;
-    QComboBox* edRuleSets = nullptr;  // the rule-set list of the rules page
 };
