@@ -149,29 +149,14 @@ void TPageWorker::Run(TURLTaskResults& aResults)
     if (cancelled())
         return abort();
 
-    const auto url = NewGetBuilder(FURLTaskInfo->URL);
     const QString userAgent = FUserAgent.isEmpty() ? DefaultUserAgent() : FUserAgent;
-    curl->SetUserAgent(userAgent)
-        .SetUrl(*url)
-        .SetOpt(CURLOPT_SSL_VERIFYPEER, 0L)
-        .SetOpt(CURLOPT_SSL_VERIFYHOST, 0L)
-        .SetOpt(CURLOPT_FOLLOWLOCATION, 1L)
-        .SetOpt(CURLOPT_AUTOREFERER, 1L)
-        .SwitchRecvToString();
+    ConfigureGetRequest(*curl, FURLTaskInfo->URL, userAgent,
+                        FProxy ? ProxyTransferLimits(FOptions.Transfer) : FOptions.Transfer);
     if (FProxy) {
-        curl->SetOpt(CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP))
-            .SetOpt(CURLOPT_PROXY, FProxy->HostAndPort())
-            .SetOpt(CURLOPT_PROXYUSERPWD, FProxy->UserAndPws)
-            .SetOpt(CURLOPT_TIMEOUT, 10L);
+        UseHttpProxy(*curl, FProxy->HostAndPort(), FProxy->UserAndPws);
         Log("URL %d: используем прокси %s", {FNum, FProxy->HostAndPort()});
-    } else {
-        // Without a bound a silent server would hold the worker (and a cancelled run) forever.
-        const long stall = qMax(1, FOptions.StallSeconds);
-        curl->SetOpt(CURLOPT_LOW_SPEED_LIMIT, 1L)
-            .SetOpt(CURLOPT_LOW_SPEED_TIME, stall)
-            .SetOpt(CURLOPT_CONNECTTIMEOUT, stall);
     }
-    curl->SetAbortFlag(&FRunState.AbortRequested).SetMaxBodySize(FOptions.MaxBodyBytes);
+    curl->SetAbortFlag(&FRunState.AbortRequested);
 
     // Pacing: take the start time, hand the next one on, wait for ours.
     TURLTaskInfoPool* pool = FRunState.TaskPool.load();

@@ -145,19 +145,20 @@ TEST_F(WorkerTest, UserAgentIsTheGivenTextOrTheDefault)
     EXPECT_EQ(requests[1].Header("User-Agent"), QStringLiteral("Мой агент").toStdString());
 }
 
-TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
+TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithTheirReason)
 {
     Server.Stall("/stall");
     TPageWorkerOptions quick;
-    quick.StallSeconds = 1;
+    quick.Transfer.StallSeconds = 1;
 
     const struct {
         const char* Name;
         std::string Url;
-        CURLcode Code;
+        QString Text;
     } cases[] = {
-        {"unreachable port", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", CURLE_COULDNT_CONNECT},
-        {"stalled response", Server.Url("/stall"), CURLE_OPERATION_TIMEDOUT},
+        {"unreachable port", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/",
+         QString::fromUtf8(curl_easy_strerror(CURLE_COULDNT_CONNECT))},
+        {"stalled response", Server.Url("/stall"), StallLimitMessage(1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -169,8 +170,7 @@ TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
         const auto elapsed = std::chrono::steady_clock::now() - started;
         EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
         EXPECT_EQ(task.TaskResults->ErrorText(), QStringLiteral("SEND ERROR"));
-        EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
-                                       + QString::fromUtf8(curl_easy_strerror(c.Code))))
+        EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ") + c.Text))
             << Sink.Logs.join('\n').toStdString();
         EXPECT_LT(elapsed, std::chrono::seconds(5));
     }
@@ -179,13 +179,13 @@ TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
 TEST_F(WorkerTest, OversizedBodyIsASendError)
 {
     TPageWorkerOptions small;
-    small.MaxBodyBytes = 512 * 1024;
-    Server.Stream("/huge", 8 * small.MaxBodyBytes, true);
+    small.Transfer.MaxBodyBytes = 512 * 1024;
+    Server.Stream("/huge", 8 * small.Transfer.MaxBodyBytes, true);
     TURLTaskInfo& task = RunOne(Server.Url("/huge"), Rules({QStringLiteral("x+")}), nullptr, small);
     EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
     EXPECT_EQ(task.TaskResults->RulesResult.Count(), 0);
     EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
-                                   + BodyTooLargeMessage(small.MaxBodyBytes)))
+                                   + BodyTooLargeMessage(small.Transfer.MaxBodyBytes)))
         << Sink.Logs.join('\n').toStdString();
 }
 
@@ -212,4 +212,15 @@ TEST_F(WorkerTest, CountIsLeftToTheControllerWhenAsked)
     EXPECT_EQ(Sink.Finished[0]->Num, 7);
     EXPECT_TRUE(Workers[0]->Finished());
     State.ActiveThreadCount = 0;
+}
+
+TEST_F(WorkerTest, RedirectLoopIsASendErrorThatNamesTheLimit)
+{
+    Server.Redirect("/loop", "/loop", 302);
+    TURLTaskInfo& task = RunOne(Server.Url("/loop"));
+    EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
+    EXPECT_EQ(Server.RequestCount(), size_t(kMaxRedirects + 1));
+    EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
+                                   + RedirectLimitMessage(kMaxRedirects)))
+        << Sink.Logs.join('\n').toStdString();
 }
