@@ -50,6 +50,75 @@ bool CharsetValueOfTag(const QByteArray& aTag, QByteArray& aValue)
     return true;
 }
 
+bool IsTagSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// The HTML5 form <META CHARSET="X"> (any quoting, attributes in any order) of
+// the tag whose attributes start at aFrom; an empty value when the tag has no
+// CHARSET attribute or is an HTTP-EQUIV tag (those go by the rule above).
+QByteArray Html5CharsetOfTag(const QByteArray& aHead, qsizetype aFrom)
+{
+    QByteArray charset;
+    qsizetype i = aFrom;
+    const qsizetype n = aHead.size();
+    while (i < n) {
+        while (i < n && (IsTagSpace(aHead.at(i)) || aHead.at(i) == '/'))
+            ++i;
+        if (i >= n || aHead.at(i) == '>')
+            break;
+        const qsizetype nameStart = i;
+        while (i < n && !IsTagSpace(aHead.at(i)) && aHead.at(i) != '=' && aHead.at(i) != '>' && aHead.at(i) != '/')
+            ++i;
+        const QByteArray name = aHead.mid(nameStart, i - nameStart);
+        while (i < n && IsTagSpace(aHead.at(i)))
+            ++i;
+        QByteArray value;
+        if (i < n && aHead.at(i) == '=') {
+            ++i;
+            while (i < n && IsTagSpace(aHead.at(i)))
+                ++i;
+            if (i < n && (aHead.at(i) == '"' || aHead.at(i) == '\'')) {
+                const char quote = aHead.at(i);
+                const qsizetype end = aHead.indexOf(quote, i + 1);
+                if (end < 0)
+                    break;  // the tag does not end within the scanned text
+                value = aHead.mid(i + 1, end - i - 1);
+                i = end + 1;
+            } else {
+                const qsizetype valueStart = i;
+                while (i < n && !IsTagSpace(aHead.at(i)) && aHead.at(i) != '>')
+                    ++i;
+                value = aHead.mid(valueStart, i - valueStart);
+            }
+        }
+        if (name == "HTTP-EQUIV")
+            return {};
+        if (name == "CHARSET" && charset.isEmpty())
+            charset = value.trimmed();
+    }
+    return charset;
+}
+
+// Position and charset of the last HTML5-form declaration naming a code page.
+qsizetype LastHtml5Declaration(const QByteArray& aHead, QString& aCharset)
+{
+    static const QByteArray kMetaOpen = "<META";
+    qsizetype last = -1;
+    for (qsizetype pos = aHead.indexOf(kMetaOpen); pos >= 0; pos = aHead.indexOf(kMetaOpen, pos + 1)) {
+        const qsizetype attributes = pos + kMetaOpen.size();
+        if (attributes >= aHead.size() || !(IsTagSpace(aHead.at(attributes)) || aHead.at(attributes) == '/'))
+            continue;
+        const QString charset = CharsetOfValue(Html5CharsetOfTag(aHead, attributes));
+        if (!charset.isEmpty()) {
+            aCharset = charset;
+            last = pos;
+        }
+    }
+    return last;
+}
+
 }  // namespace
 
 QString DetectPageCharset(const QByteArray& aBody)
@@ -57,6 +126,9 @@ QString DetectPageCharset(const QByteArray& aBody)
     static const QByteArray kMetaMarker = "<META HTTP-EQUIV=\"";
     QString result = kUtf8;
     const QByteArray head = UpperAsciiHead(aBody);
+    QString html5Charset;
+    const qsizetype html5At = LastHtml5Declaration(head, html5Charset);
+    qsizetype resultAt = -1;
     qsizetype from = 0;
     for (;;) {
         const qsizetype markerPos = head.indexOf(kMetaMarker, from);
@@ -71,10 +143,13 @@ QString DetectPageCharset(const QByteArray& aBody)
         if (!CharsetValueOfTag(tag, value))
             continue;
         const QString charset = CharsetOfValue(value);
-        if (!charset.isEmpty())
+        if (!charset.isEmpty()) {
             result = charset;
+            resultAt = markerPos;
+        }
     }
-    return result;
+    // Both forms count; the last declaration in the page decides.
+    return html5At > resultAt ? html5Charset : result;
 }
 
 QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset)

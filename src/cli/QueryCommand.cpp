@@ -2,6 +2,7 @@
 
 #include "analysis/PageAnalysis.h"
 #include "cli/CliArgs.h"
+#include "engine/RequestOptions.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -28,8 +29,11 @@ QString Help()
                "Usage: tollmarsh-cli query --type TYPE --query TEXT (--file PAGE | --stdin)\n"
                "                           [--attr NAME] [--extract MODE] [--unique | --all] [--json]\n"
                "\n"
-               "Applies one extraction rule to one page as a run does: the page is decoded by the\n"
-               "character set its META tags declare (UTF-8, Windows-1251 or Windows-1252), the\n"
+               "Applies one extraction rule to one page as a run does: the page is decoded as\n"
+               "Windows-1251 or Windows-1252 when a META tag within its first 1024 bytes declares\n"
+               "so (<meta charset=\"windows-1251\"> or <meta http-equiv=\"Content-Type\"\n"
+               "content=\"...; charset=windows-1251\">; also cp1251, windows-1252, cp1252; the last\n"
+               "such tag decides), otherwise as UTF-8. The page may be at most 64 MiB. The\n"
                "values are trimmed, blank ones are dropped and, with --unique, repeats too.\n"
                "Values are printed in UTF-8, one per line (a value may itself span lines; use\n"
                "--json to read them unambiguously). A regular expression that does not match\n"
@@ -42,6 +46,16 @@ QString Help()
                "Exit codes: 0 the rule was applied (even with no values); 1 the rule cannot be\n"
                "applied to this page (the query library failed, or a regular expression exceeded\n"
                "its search limits); 2 bad usage, an unreadable page or an invalid query.\n");
+}
+
+// At most one byte more than a fetched body may have, so that an endless
+// input (/dev/zero) is refused instead of filling the memory.
+bool ReadPage(QIODevice& aDevice, QByteArray& aPage)
+{
+    aPage = aDevice.read(kMaxBodyBytes + 1);
+    if (auto* file = qobject_cast<QFileDevice*>(&aDevice))
+        return file->error() == QFileDevice::NoError;
+    return true;
 }
 
 int UsageError(TCliIo& aIo, const QString& aMessage)
@@ -159,14 +173,19 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
                                    .arg(path, file.errorString()));
             return kExitUsage;
         }
-        page = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
+        if (!ReadPage(file, page)) {
             WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
             return kExitUsage;
         }
-    } else {
-        page = aIo.In.readAll();
+    } else if (!ReadPage(aIo.In, page)) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read the page from standard input"));
+        return kExitUsage;
+    }
+    if (page.size() > kMaxBodyBytes) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: the page is larger than the limit of %1 bytes")
+                               .arg(kMaxBodyBytes));
+        return kExitUsage;
     }
 
     std::unique_ptr<TSRStringList> list;
