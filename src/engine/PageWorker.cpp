@@ -204,11 +204,19 @@ void TPageWorker::Run(TURLTaskResults& aResults)
     const TScrapRuleSet* rules = FURLTaskInfo->Rules.get();
     const int ruleCount = rules ? rules->Count() : 0;
     bool allApplied = true;
+    // A long rule on a large page must not hold a cancelled run.
+    const TAnalysisBudgetScope budget({FOptions.RuleBudgetMs, &FRunState.AbortRequested});
     for (int i = 1; i <= ruleCount; ++i) {
         auto ruleResult = std::make_unique<TScrapRuleResult>();
         ruleResult->RuleNum = i;
         const QByteArray body = curl->ResponseBody();
-        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults)) {
+        QString failure;
+        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults, &failure)) {
+            if (cancelled())
+                return abort();
+            // Why first, so that the error line is still followed by the end line.
+            if (!failure.isEmpty())
+                Log("URL %d: правило #%d: %s", {FNum, i, failure});
             Log("URL %d: ОШИБКА анализа страницы, правило #%d", {FNum, i});
             aResults.ErrorCode = -1;
             aResults.TaskResult = trSearchError;

@@ -6,6 +6,7 @@
 
 #include "core/Messages.h"
 #include "core/RunModel.h"
+#include "analysis/AnalysisBudget.h"
 #include "engine/RequestOptions.h"
 
 #include <QString>
@@ -20,6 +21,8 @@ struct TPageWorkerOptions {
     // Bounds of the transfer; a transfer they end is a send error. Through a
     // proxy the proxy's time limit replaces the stall guard.
     TTransferLimits Transfer;
+    // Each rule on the page gets this long; cancelling the run stops a rule too.
+    int RuleBudgetMs = kRuleTimeBudgetMs;
     // Whether the thread itself lowers ActiveThreadCount as its first end step.
     // A controller that must not see the run end before it has handled the
     // finished task sets this to false and lowers the count in its

@@ -224,3 +224,31 @@ TEST_F(WorkerTest, RedirectLoopIsASendErrorThatNamesTheLimit)
                                    + RedirectLimitMessage(kMaxRedirects)))
         << Sink.Logs.join('\n').toStdString();
 }
+
+// A rule that would run for minutes on a large page: the budget fails it with
+// a reason, and cancelling the run ends it at once.
+TEST_F(WorkerTest, LongRuleEndsAtItsBudgetOrOnCancel)
+{
+    Server.Respond("/big", 200, std::string(400 * 1024, 'a'));
+    const QString slow = QStringLiteral("(?=a)\\w*\\s");
+    TPageWorkerOptions quick;
+    quick.RuleBudgetMs = 300;
+    TURLTaskInfo& failed = RunOne(Server.Url("/big"), Rules({slow}), nullptr, quick);
+    EXPECT_EQ(failed.TaskResults->TaskResult, trSearchError);
+    EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: правило #1: ") + RuleTimeBudgetMessage(300)))
+        << Sink.Logs.join('\n').toStdString();
+
+    Sink.Logs.clear();
+    Sink.Finished.clear();
+    UsePool(1500);
+    StartWorker(MakeTask(Server.Url("/big"), 2, Rules({slow})));
+    ASSERT_TRUE(PumpUntil([&] { return Sink.Logs.contains(QStringLiteral("URL 2: страница загружена, идет анализ")); },
+                          10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto cancelledAt = std::chrono::steady_clock::now();
+    State.AbortRequested = true;
+    ASSERT_TRUE(WaitFinished(1, 5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(1));
+    EXPECT_EQ(Sink.Finished[0]->TaskResults->TaskResult, trAborted);
+    EXPECT_EQ(Sink.Logs.last(), QStringLiteral("URL 2: задача прервана"));
+}
