@@ -2,7 +2,9 @@
 
 #include "analysis/PageAnalysis.h"
 
+#include "analysis/AnalysisBudget.h"
 #include "xmlquery/Utf8Repair.h"
+#include "xmlquery/p1xmlquery.h"
 
 #include <string>
 #include <string_view>
@@ -86,8 +88,15 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                                              aRule.Attribute, aRule.ExtractType, bChkUnique, aList);
         if (status == 0)
             return true;
-        if (aFailure)
+        if (!aFailure)
+            return false;
+        if (status == P1XQ_ERR_INTERRUPTED) {
+            const TAnalysisBudget& budget = CurrentAnalysisBudget();
+            *aFailure = budget.Cancel && budget.Cancel->load() ? RuleCancelledMessage()
+                                                               : RuleTimeBudgetMessage(budget.RuleBudgetMs);
+        } else {
             *aFailure = QStringLiteral("the query library answered with status %1").arg(status);
+        }
         return false;
     }
     case qtRegEx:

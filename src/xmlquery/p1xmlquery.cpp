@@ -3,6 +3,7 @@
 #include "xmlquery/p1xmlquery.h"
 
 #include "xmlquery/HtmlDocument.h"
+#include "xmlquery/Interruption.h"
 #include "xmlquery/LibxmlSetup.h"
 #include "xmlquery/api/Evaluators.h"
 
@@ -39,10 +40,15 @@ int32_t Guarded(const char** result, void** handle, Evaluate&& evaluate)
 {
     try {
         xq::EnsureLibxmlForThread();
+        xq::BeginEvaluation();
         std::string json;
         const int32_t status = evaluate(json);
-        if (status != P1XQ_OK) return status;
+        // Whatever failed once the bounds were reached failed because of them.
+        if (status != P1XQ_OK) return xq::CurrentEvaluation().Due() ? P1XQ_ERR_INTERRUPTED : status;
         return Publish(std::move(json), result, handle);
+    } catch (const xq::Interrupted&) {
+        ClearOutputs(result, handle);
+        return P1XQ_ERR_INTERRUPTED;
     } catch (...) {
         ClearOutputs(result, handle);
         return P1XQ_ERR_INTERNAL;
@@ -54,6 +60,7 @@ int32_t GuardedCheck(Check&& check)
 {
     try {
         xq::EnsureLibxmlForThread();
+        xq::BeginEvaluation();
         return check() ? 1 : 0;
     } catch (...) {
         return 0;
@@ -101,6 +108,11 @@ int32_t p1xqProcessTemplate(const char* html, const char* templateText, int32_t 
         if (!page.doc) return P1XQ_ERR_INTERNAL;
         return xq::api::EvaluateTemplate(page, text, extractCode, json);
     });
+}
+
+void p1xqSetThreadInterrupt(int32_t budgetMs, int32_t (*interrupted)(void*), void* context)
+{
+    xq::SetThreadInterrupt(xq::InterruptSource{budgetMs > 0 ? budgetMs : 0, interrupted, context});
 }
 
 void p1xqFreeResult(void* handle)

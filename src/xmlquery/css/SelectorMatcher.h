@@ -4,6 +4,7 @@
 // text ranges for :contains() and the results of inner selector lists, so no
 // element is counted or scanned again for the next candidate.
 
+#include "xmlquery/Interruption.h"
 #include "xmlquery/css/SelectorTypes.h"
 
 #include <libxml/tree.h>
@@ -72,6 +73,14 @@ private:
     std::string text_;  // the document's text in document order
     std::unordered_map<const xmlNode*, TextRange> textRanges_;
     std::unordered_map<std::string, std::vector<std::size_t>> occurrences_;  // needle -> offsets in text_
+
+    // The walk memos grow with selectors times elements (a long selector list
+    // on a large page): past this many entries walks are no longer remembered,
+    // which costs time (bounded by the evaluation's budget), not memory.
+    static constexpr std::size_t kMaxMemoEntries = 2'000'000;
+    std::size_t memoEntries_ = 0;
+    void Remember(std::unordered_map<const xmlNode*, Outcome>& memo, const xmlNode* node, Outcome outcome);
+    LoopGuard guard_{CurrentEvaluation()};
 
     std::vector<const xmlNode*> passed_;  // stack of the walks in progress, see Scan()
     std::string scratch_;  // attribute values that span several nodes

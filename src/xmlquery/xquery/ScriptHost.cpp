@@ -4,6 +4,7 @@
 #include "xmlquery/xquery/EngineCounters.h"
 #include "xmlquery/xquery/EvaluationLimits.h"
 #include "xmlquery/xquery/InterruptWatchdog.h"
+#include "xmlquery/Interruption.h"
 
 #include <QFile>
 #include <QJSEngine>
@@ -139,8 +140,21 @@ ScriptCall ScriptHost::Call(const QJSValue& function, const QJSValueList& args, 
 {
     ScriptCall call;
     watchdog_->Arm(limit);
-    call.value = function.call(args);
+    bool stopped = false;
+    {
+        const EvaluationWatch watch(CurrentEvaluation(), [this] { engine_->setInterrupted(true); });
+        call.value = function.call(args);
+        stopped = watch.Fired();
+    }
     call.timedOut = watchdog_->Disarm();
+    if (stopped) {
+        // The watch can no longer fire: the engine may take the next call.
+        engine_->setInterrupted(false);
+        call.timedOut = true;
+        call.error = "the query was interrupted";
+        call.value = QJSValue();
+        return call;
+    }
     if (call.timedOut) {
         call.error = "the query was stopped after running for " +
                      (limit.count() % 1000 == 0 ? std::to_string(limit.count() / 1000) + " s"
