@@ -193,7 +193,12 @@ ScriptCall ScriptHost::Page(xmlDoc* doc, std::uint64_t generation)
     pageGeneration_ = generation;
 
     DomStream stream = WriteDomStream(doc);
-    ScriptCall built = Call(buildDocument_, {QJSValue(QString::fromUtf8(stream.json))}, EvaluationTimeLimit());
+    QJSValue chunks = engine_->newArray(static_cast<quint32>(stream.chunks.size()));
+    for (std::size_t k = 0; k < stream.chunks.size(); ++k) {
+        chunks.setProperty(static_cast<quint32>(k), QString::fromUtf8(stream.chunks[k]));
+        std::string().swap(stream.chunks[k]);
+    }
+    ScriptCall built = Call(buildDocument_, {chunks}, EvaluationTimeLimit());
     pageFailed_ = !built.ok;
     pageFailure_ = pageFailed_ ? built : ScriptCall();
     if (!built.ok) return built;
