@@ -166,7 +166,7 @@ TEST(RegExQuery, QuadraticScansEndAtTheBudgetOrOnCancel)
         QString why;
         EXPECT_FALSE(RunRegExQuery(text, QString::fromLatin1(pattern), false, list, &why));
         EXPECT_EQ(why, RuleTimeBudgetMessage(300));
-        EXPECT_LT(timer.elapsed(), 1300);
+        EXPECT_LT(timer.elapsed(), 3000);
     }
 
     std::atomic<bool> cancel{false};
@@ -182,7 +182,7 @@ TEST(RegExQuery, QuadraticScansEndAtTheBudgetOrOnCancel)
     EXPECT_FALSE(RunRegExQuery(text, QStringLiteral("(?=a)\\w*\\s"), false, list, &why));
     canceller.join();
     EXPECT_EQ(why, RuleCancelledMessage());
-    EXPECT_LT(timer.elapsed(), 1200);
+    EXPECT_LT(timer.elapsed(), 3000);
 }
 
 // The slices must not change what is found: matches across slice borders,

@@ -77,7 +77,7 @@ TEST(RuleBudget, EveryLanguageStopsAtTheBudget)
         timer.start();
         EXPECT_FALSE(ApplyScrapRule(c.Page, c.Rule, list, false, &why));
         // Parsing the page comes on top of the budget.
-        EXPECT_LT(timer.elapsed(), 2500);
+        EXPECT_LT(timer.elapsed(), 4000);  // minutes without the bound; generous for a busy machine
         EXPECT_EQ(why, RuleTimeBudgetMessage(400));
         EXPECT_EQ(list, nullptr);
     }
@@ -108,7 +108,7 @@ TEST(RuleBudget, CancelStopsEveryLanguageAtOnce)
         timer.start();
         EXPECT_FALSE(ApplyScrapRule(c.Page, c.Rule, list, false, &why));
         canceller.join();
-        EXPECT_LT(timer.elapsed(), 2500);
+        EXPECT_LT(timer.elapsed(), 4000);  // minutes without the bound; generous for a busy machine
         EXPECT_EQ(why, RuleCancelledMessage());
     }
 }

@@ -248,7 +248,8 @@ TEST_F(WorkerTest, LongRuleEndsAtItsBudgetOrOnCancel)
     const auto cancelledAt = std::chrono::steady_clock::now();
     State.AbortRequested = true;
     ASSERT_TRUE(WaitFinished(1, 5000));
-    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(1));
+    // About 10 ms on an idle machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(2));
     EXPECT_EQ(Sink.Finished[0]->TaskResults->TaskResult, trAborted);
     EXPECT_EQ(Sink.Logs.last(), QStringLiteral("URL 2: задача прервана"));
 }
