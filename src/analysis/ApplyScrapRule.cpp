@@ -94,6 +94,8 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
             const TAnalysisBudget& budget = CurrentAnalysisBudget();
             *aFailure = budget.Cancel && budget.Cancel->load() ? RuleCancelledMessage()
                                                                : RuleTimeBudgetMessage(budget.RuleBudgetMs);
+        } else if (status == P1XQ_ERR_MEMORY) {
+            *aFailure = QStringLiteral("the rule was stopped for using more than about 1 GB of memory");
         } else {
             *aFailure = QStringLiteral("the query library answered with status %1").arg(status);
         }

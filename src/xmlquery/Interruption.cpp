@@ -1,6 +1,8 @@
 #include "xmlquery/Interruption.h"
 
 #include <condition_variable>
+#include <cstdio>
+#include <unistd.h>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -116,7 +118,29 @@ InterruptCheck::InterruptCheck()
 bool InterruptCheck::Due() const
 {
     if (source_.interrupted && source_.interrupted(source_.context)) return true;
+    if (MemoryExceeded()) return true;
     return source_.budgetMs > 0 && std::chrono::steady_clock::now() >= deadline_;
+}
+
+void InterruptCheck::LimitMemoryGrowth(std::size_t bytes)
+{
+    memoryBase_ = ResidentBytes();
+    memoryLimit_ = memoryBase_ ? bytes : 0;
+}
+
+bool InterruptCheck::MemoryExceeded() const
+{
+    return memoryLimit_ > 0 && ResidentBytes() > memoryBase_ + memoryLimit_;
+}
+
+std::size_t ResidentBytes()
+{
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return 0;
+    unsigned long size = 0, resident = 0;
+    const bool read = std::fscanf(statm, "%lu %lu", &size, &resident) == 2;
+    std::fclose(statm);
+    return read ? std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE)) : 0;
 }
 
 EvaluationWatch::EvaluationWatch(const InterruptCheck& check, std::function<void()> stop)

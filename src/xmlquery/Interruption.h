@@ -6,6 +6,7 @@
 // of our own. Internal to the query library; the C interface sets them.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -24,14 +25,24 @@ void SetThreadInterrupt(const InterruptSource& source);
 class InterruptCheck {
 public:
     InterruptCheck();
-    bool Active() const { return source_.budgetMs > 0 || source_.interrupted; }
+    bool Active() const { return source_.budgetMs > 0 || source_.interrupted || memoryLimit_ > 0; }
     bool Due() const;
     std::chrono::steady_clock::time_point Deadline() const { return deadline_; }
+
+    // Also due once the process holds more than this many bytes beyond what
+    // it held now (for engines without a heap limit of their own).
+    void LimitMemoryGrowth(std::size_t bytes);
+    bool MemoryExceeded() const;
 
 private:
     InterruptSource source_;
     std::chrono::steady_clock::time_point deadline_;
+    std::size_t memoryBase_ = 0;
+    std::size_t memoryLimit_ = 0;
 };
+
+// The process's resident memory in bytes (0 when it cannot be read).
+std::size_t ResidentBytes();
 
 // The check of the evaluation running on this thread, started by
 // BeginEvaluation (the C interface does this for every evaluation).

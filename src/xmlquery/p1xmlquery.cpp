@@ -44,7 +44,9 @@ int32_t Guarded(const char** result, void** handle, Evaluate&& evaluate)
         std::string json;
         const int32_t status = evaluate(json);
         // Whatever failed once the bounds were reached failed because of them.
-        if (status != P1XQ_OK) return xq::CurrentEvaluation().Due() ? P1XQ_ERR_INTERRUPTED : status;
+        if (status != P1XQ_OK && status != P1XQ_ERR_MEMORY && xq::CurrentEvaluation().Due())
+            return P1XQ_ERR_INTERRUPTED;
+        if (status != P1XQ_OK) return status;
         return Publish(std::move(json), result, handle);
     } catch (const xq::Interrupted&) {
         ClearOutputs(result, handle);

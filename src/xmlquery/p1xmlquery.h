@@ -35,6 +35,7 @@ extern "C" {
 #define P1XQ_ERR_TEMPLATE_PARSE 4 /* the template does not parse */
 #define P1XQ_ERR_INTERNAL 5       /* out of memory or an unexpected internal fault */
 #define P1XQ_ERR_INTERRUPTED 6    /* stopped by the thread's budget or interrupt callback */
+#define P1XQ_ERR_MEMORY 7         /* stopped for making the process grow by about 1 GB */
 
 /* Evaluates an XPath (3), XQuery (6) or CSS (7) query. On P1XQ_OK *result points
  * to a UTF-8 JSON array text that stays readable until p1xqFreeResult(*handle). */

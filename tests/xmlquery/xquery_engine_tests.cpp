@@ -295,8 +295,27 @@ TEST(XQueryEvaluate, PageArrivesInChunksThatEndAnywhere)
 
 class XQueryTimeLimit : public ::testing::Test {
 protected:
-    void TearDown() override { SetEvaluationTimeLimit(kDefaultEvaluationLimit); }
+    void TearDown() override
+    {
+        SetEvaluationTimeLimit(kDefaultEvaluationLimit);
+        SetScriptMemoryLimit(kDefaultScriptMemoryLimit);
+    }
 };
+
+// The script engine has no heap limit: a string doubled 31 times would take
+// 4 GB before the time limit fired.
+TEST_F(XQueryTimeLimit, QueryThatAllocatesWithoutBoundIsStopped)
+{
+    const Page page = ParsePage(kPage);
+    ASSERT_EQ(Eval(page, "1").status, Status::Ok);
+    SetScriptMemoryLimit(std::size_t(256) << 20);
+    const Outcome run = Eval(page, "string-length(fold-left(1 to 31, 'a', function($a, $b) { $a || $a }))");
+    EXPECT_EQ(run.status, Status::MemoryLimit) << run.error;
+    EXPECT_NE(run.error.find("256 MB"), std::string::npos) << run.error;
+    SetScriptMemoryLimit(kDefaultScriptMemoryLimit);
+    const Outcome next = Eval(page, "count(//li)");
+    ASSERT_EQ(next.status, Status::Ok) << next.error;
+}
 
 TEST_F(XQueryTimeLimit, EndlessQueryIsStopped)
 {

@@ -33,6 +33,7 @@ const QString kConsoleShim = QStringLiteral(
     " return { log: none, info: none, warn: none, error: none, debug: none, trace: none }; })();");
 
 std::atomic<long long> gLimitMs{kDefaultEvaluationLimit.count()};
+std::atomic<std::size_t> gMemoryLimit{kDefaultScriptMemoryLimit};
 std::atomic<int> gDocumentBuilds{0};
 std::atomic<int> gLiveEngines{0};
 
@@ -69,6 +70,8 @@ void SetEvaluationTimeLimit(std::chrono::milliseconds limit) { gLimitMs.store(li
 
 std::chrono::milliseconds EvaluationTimeLimit() { return std::chrono::milliseconds(gLimitMs.load()); }
 
+void SetScriptMemoryLimit(std::size_t bytes) { gMemoryLimit.store(bytes); }
+std::size_t ScriptMemoryLimit() { return gMemoryLimit.load(); }
 int PageBuildCount() { return gDocumentBuilds.load(); }
 
 int LiveEngineCount() { return gLiveEngines.load(); }
@@ -141,8 +144,14 @@ ScriptCall ScriptHost::Call(const QJSValue& function, const QJSValueList& args, 
     ScriptCall call;
     watchdog_->Arm(limit);
     bool stopped = false;
+    bool outOfMemory = false;  // written by the watch thread before Fired() can say so
     {
-        const EvaluationWatch watch(CurrentEvaluation(), [this] { engine_->setInterrupted(true); });
+        InterruptCheck check = CurrentEvaluation();
+        check.LimitMemoryGrowth(ScriptMemoryLimit());
+        const EvaluationWatch watch(check, [this, check, &outOfMemory] {
+            outOfMemory = check.MemoryExceeded();
+            engine_->setInterrupted(true);
+        });
         call.value = function.call(args);
         stopped = watch.Fired();
     }
@@ -150,9 +159,13 @@ ScriptCall ScriptHost::Call(const QJSValue& function, const QJSValueList& args, 
     if (stopped) {
         // The watch can no longer fire: the engine may take the next call.
         engine_->setInterrupted(false);
-        call.timedOut = true;
-        call.error = "the query was interrupted";
+        call.timedOut = !outOfMemory;
+        call.outOfMemory = outOfMemory;
+        call.error = outOfMemory ? "the query was stopped for using more than " +
+                                       std::to_string(ScriptMemoryLimit() >> 20) + " MB of memory"
+                                 : "the query was interrupted";
         call.value = QJSValue();
+        if (outOfMemory) engine_->collectGarbage();
         return call;
     }
     if (call.timedOut) {
