@@ -101,8 +101,9 @@ QByteArray Html5CharsetOfTag(const QByteArray& aHead, qsizetype aFrom)
     return charset;
 }
 
-// Position and charset of the last HTML5-form declaration naming a code page.
-qsizetype LastHtml5Declaration(const QByteArray& aHead, QString& aCharset)
+// Position and charset of the last HTML5-form declaration naming a code page;
+// aDeclared tells whether any such tag names a character set at all.
+qsizetype LastHtml5Declaration(const QByteArray& aHead, QString& aCharset, bool& aDeclared)
 {
     static const QByteArray kMetaOpen = "<META";
     qsizetype last = -1;
@@ -110,7 +111,9 @@ qsizetype LastHtml5Declaration(const QByteArray& aHead, QString& aCharset)
         const qsizetype attributes = pos + kMetaOpen.size();
         if (attributes >= aHead.size() || !(IsTagSpace(aHead.at(attributes)) || aHead.at(attributes) == '/'))
             continue;
-        const QString charset = CharsetOfValue(Html5CharsetOfTag(aHead, attributes));
+        const QByteArray value = Html5CharsetOfTag(aHead, attributes);
+        aDeclared = aDeclared || !value.isEmpty();
+        const QString charset = CharsetOfValue(value);
         if (!charset.isEmpty()) {
             aCharset = charset;
             last = pos;
@@ -119,15 +122,31 @@ qsizetype LastHtml5Declaration(const QByteArray& aHead, QString& aCharset)
     return last;
 }
 
-}  // namespace
+// The code page of a Content-Type header's charset parameter, or an empty text.
+QString CharsetOfContentType(const QString& aContentType)
+{
+    const QByteArray header = aContentType.toLatin1().toUpper();
+    static const QByteArray kKey = "CHARSET=";
+    const qsizetype keyPos = header.indexOf(kKey);
+    if (keyPos < 0)
+        return {};
+    QByteArray value = header.mid(keyPos + kKey.size());
+    const qsizetype end = value.indexOf(';');
+    value = value.left(end < 0 ? value.size() : end).trimmed();
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    return CharsetOfValue(value);
+}
 
-QString DetectPageCharset(const QByteArray& aBody)
+// The page's own declarations; aDeclared tells whether any names a character set.
+QString DeclaredCharset(const QByteArray& aBody, bool& aDeclared)
 {
     static const QByteArray kMetaMarker = "<META HTTP-EQUIV=\"";
     QString result = kUtf8;
     const QByteArray head = UpperAsciiHead(aBody);
     QString html5Charset;
-    const qsizetype html5At = LastHtml5Declaration(head, html5Charset);
+    aDeclared = false;
+    const qsizetype html5At = LastHtml5Declaration(head, html5Charset, aDeclared);
     qsizetype resultAt = -1;
     qsizetype from = 0;
     for (;;) {
@@ -142,6 +161,7 @@ QString DetectPageCharset(const QByteArray& aBody)
         QByteArray value;
         if (!CharsetValueOfTag(tag, value))
             continue;
+        aDeclared = true;
         const QString charset = CharsetOfValue(value);
         if (!charset.isEmpty()) {
             result = charset;
@@ -150,6 +170,19 @@ QString DetectPageCharset(const QByteArray& aBody)
     }
     // Both forms count; the last declaration in the page decides.
     return html5At > resultAt ? html5Charset : result;
+}
+
+}  // namespace
+
+QString DetectPageCharset(const QByteArray& aBody, const QString& aContentType)
+{
+    bool declared = false;
+    const QString charset = DeclaredCharset(aBody, declared);
+    if (declared)
+        return charset;
+    // A page that declares nothing goes by its HTTP header.
+    const QString fromHeader = CharsetOfContentType(aContentType);
+    return fromHeader.isEmpty() ? charset : fromHeader;
 }
 
 QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset)
@@ -163,7 +196,7 @@ QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset)
     return QString::fromUtf8(aBody);
 }
 
-QString DecodePageText(const QByteArray& aBody)
+QString DecodePageText(const QByteArray& aBody, const QString& aContentType)
 {
-    return DecodePageTextAs(aBody, DetectPageCharset(aBody));
+    return DecodePageTextAs(aBody, DetectPageCharset(aBody, aContentType));
 }

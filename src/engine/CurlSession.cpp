@@ -141,6 +141,13 @@ public:
         return code;
     }
 
+    QString ContentType() override
+    {
+        const char* type = nullptr;
+        Check(curl_easy_getinfo(FHandle, CURLINFO_CONTENT_TYPE, &type));
+        return type ? QString::fromLatin1(type) : QString();
+    }
+
     QByteArray ResponseBody() const override
     {
         if (!FRecv.Stream)

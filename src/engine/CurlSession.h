@@ -97,6 +97,8 @@ public:
 
     virtual void Perform() = 0;
     virtual long ResponseCode() = 0;
+    // The last response's Content-Type header; empty when it had none.
+    virtual QString ContentType() = 0;
     virtual QByteArray ResponseBody() const = 0;
 };
 

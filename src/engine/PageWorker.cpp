@@ -206,12 +206,14 @@ void TPageWorker::Run(TURLTaskResults& aResults)
     bool allApplied = true;
     // A long rule on a large page must not hold a cancelled run.
     const TAnalysisBudgetScope budget({FOptions.RuleBudgetMs, &FRunState.AbortRequested});
+    const QString contentType = curl->ContentType();
     for (int i = 1; i <= ruleCount; ++i) {
         auto ruleResult = std::make_unique<TScrapRuleResult>();
         ruleResult->RuleNum = i;
         const QByteArray body = curl->ResponseBody();
         QString failure;
-        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults, &failure)) {
+        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults, &failure,
+                            contentType)) {
             if (cancelled())
                 return abort();
             // Why first, so that the error line is still followed by the end line.

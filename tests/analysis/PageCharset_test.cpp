@@ -60,6 +60,31 @@ TEST(PageCharset, DetectsTheDeclaredCodePage)
         EXPECT_EQ(DetectPageCharset(c.Head), QString::fromLatin1(c.Expected)) << c.Name;
 }
 
+// The HTTP header counts only for a page that names no character set itself.
+TEST(PageCharset, ContentTypeHeaderWhenThePageDeclaresNothing)
+{
+    const struct {
+        const char* Name;
+        QByteArray Head;
+        const char* ContentType;
+        const char* Expected;
+    } cases[] = {
+        {"header 1251", "<p>x</p>", "text/html; charset=windows-1251", "WINDOWS-1251"},
+        {"header quoted, upper case", "<p>x</p>", "text/html; Charset=\"CP1252\"", "WINDOWS-1252"},
+        {"header with a later parameter", "<p>x</p>", "text/html;charset=cp1251; x=y", "WINDOWS-1251"},
+        {"header utf-8", "<p>x</p>", "text/html; charset=utf-8", "UTF8"},
+        {"header koi8-r", "<p>x</p>", "text/html; charset=koi8-r", "UTF8"},
+        {"no header", "<p>x</p>", "", "UTF8"},
+        {"page declares utf-8", R"(<meta charset="utf-8">)", "text/html; charset=windows-1251", "UTF8"},
+        {"page declares 1252", kMeta1252, "text/html; charset=windows-1251", "WINDOWS-1252"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectPageCharset(c.Head, QString::fromLatin1(c.ContentType)), QString::fromLatin1(c.Expected))
+            << c.Name;
+    EXPECT_EQ(DecodePageText("\xCF\xF0\xE8", QStringLiteral("text/html; charset=windows-1251")),
+              QStringLiteral("При"));
+}
+
 TEST(PageCharset, LooksOnlyAtTheFirst1024Bytes)
 {
     // The whole tag inside the first 1024 bytes counts; a tag cut at the limit does not.

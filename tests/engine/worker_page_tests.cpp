@@ -253,3 +253,12 @@ TEST_F(WorkerTest, LongRuleEndsAtItsBudgetOrOnCancel)
     EXPECT_EQ(Sink.Finished[0]->TaskResults->TaskResult, trAborted);
     EXPECT_EQ(Sink.Logs.last(), QStringLiteral("URL 2: задача прервана"));
 }
+
+TEST_F(WorkerTest, PageIsDecodedByItsContentTypeHeaderWhenItDeclaresNothing)
+{
+    Server.Respond("/cp1251", 200, "<h1>\xCF\xF0\xE8\xE2\xE5\xF2</h1>", "text/html; charset=windows-1251");
+    TURLTaskInfo& task = RunOne(Server.Url("/cp1251"), Rules({QStringLiteral("<h1>[^<]*</h1>")}));
+    ASSERT_EQ(task.TaskResults->TaskResult, trOk);
+    ASSERT_NE(task.TaskResults->RulesResult.GetByRuleNum(1), nullptr);
+    EXPECT_EQ(task.TaskResults->RulesResult.GetByRuleNum(1)->Values(), QStringList{QStringLiteral("<h1>Привет</h1>")});
+}
