@@ -177,6 +177,49 @@ TEST(NestingEstimate, CountsOpenElementsOnlyWhereTheyNest)
     EXPECT_EQ(xq::EstimateTreeConstructionWork(Nested("<div>", "</div>", 1000)), 999u * 1000 / 2);
 }
 
+// Shapes that hid deep nesting or a flood of elements from the estimate, so
+// that the HTML5 parser spent seconds to hours on them.
+std::vector<std::pair<std::string, std::string>> HiddenCostPages()
+{
+    std::string formatting;
+    for (int i = 0; i < 2000; ++i) formatting += "<b id=" + std::to_string(i) + ">";
+    for (int i = 0; i < 2000; ++i) formatting += "<p>deep";
+    std::string stray;
+    for (int i = 0; i < 12'000; ++i) stray += "<div></x>";
+    return {
+        {"empty comment <!-->", "<!-->" + Nested("<div>", "", 12'000) + "-->"},
+        {"title inside svg", "<svg><title>" + Nested("<div>", "", 12'000) + "</title></svg>"},
+        {"stray quote in a tag", "<p '>" + Nested("<div>", "", 12'000)},
+        {"unmatched end tags", stray + "deep"},
+        {"formatting left open over paragraphs", formatting},
+    };
+}
+
+TEST(NestingEstimate, SeesThroughTheShapesThatHidCost)
+{
+    for (const auto& [name, html] : HiddenCostPages())
+        EXPECT_GT(xq::EstimateTreeConstructionWork(html), xq::kMaxTreeConstructionWork) << name;
+    // Ordinary uses of the same constructs stay cheap.
+    EXPECT_LT(xq::EstimateTreeConstructionWork("<p class='a'>x</p><!-->" + Nested("<div>", "</div>", 100)), 6000u);
+    EXPECT_LT(xq::EstimateTreeConstructionWork(Nested("<p><b>x</b>", "", 1000)), 10'000u);
+}
+
+TEST(HtmlDocument, ShapesThatHidCostParseFast)
+{
+    for (const auto& [name, html] : HiddenCostPages()) {
+        const auto start = std::chrono::steady_clock::now();
+        const xq::XmlDocPtr doc = xq::ParseHtmlDocument(html);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ASSERT_TRUE(doc) << name;
+        // The bounded fallback parser reads "<!-->" as the start of a comment.
+        if (name.rfind("empty comment", 0) != 0) {
+            EXPECT_NE(xq::NodeTextContent(reinterpret_cast<xmlNode*>(doc.get())).find("deep"), std::string::npos)
+                << name;
+        }
+        EXPECT_LT(seconds, kTimeBound) << name;
+    }
+}
+
 TEST(HtmlDocument, DeepNestingStaysFastAndKeepsItsText)
 {
     struct Case { const char* open; const char* close; int depth; };
