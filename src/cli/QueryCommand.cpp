@@ -1,5 +1,6 @@
 #include "cli/QueryCommand.h"
 
+#include "analysis/AnalysisBudget.h"
 #include "analysis/PageAnalysis.h"
 #include "cli/CliArgs.h"
 #include "engine/RequestOptions.h"
@@ -33,19 +34,22 @@ QString Help()
                "Windows-1251 or Windows-1252 when a META tag within its first 1024 bytes declares\n"
                "so (<meta charset=\"windows-1251\"> or <meta http-equiv=\"Content-Type\"\n"
                "content=\"...; charset=windows-1251\">; also cp1251, windows-1252, cp1252; the last\n"
-               "such tag decides), otherwise as UTF-8. The page may be at most 64 MiB. The\n"
+               "such tag decides), otherwise as UTF-8. The page may be at most %1 MiB. The\n"
                "values are trimmed, blank ones are dropped and, with --unique, repeats too.\n"
                "Values are printed in UTF-8, one per line (a value may itself span lines; use\n"
                "--json to read them unambiguously). A regular expression that does not match\n"
                "prints nothing.\n"
                "\n"
-               "Options:\n")
+               "Options:\n").arg(kMaxBodyBytes >> 20)
            + TCliArgs::OptionsHelp(kOptions)
            + QStringLiteral(
                "\n"
                "Exit codes: 0 the rule was applied (even with no values); 1 the rule cannot be\n"
-               "applied to this page (the query library failed, or a regular expression exceeded\n"
-               "its search limits); 2 bad usage, an unreadable page or an invalid query.\n");
+               "applied to this page (the query library failed, a regular expression exceeded\n"
+               "its search limits, or the rule ran longer than its %1 s budget); 2 bad usage, an\n"
+               "unreadable page, a page over %2 MiB or an invalid query.\n")
+                 .arg(kRuleTimeBudgetMs / 1000)
+                 .arg(kMaxBodyBytes >> 20);
 }
 
 // At most one byte more than a fetched body may have, so that an endless
