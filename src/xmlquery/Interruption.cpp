@@ -11,7 +11,7 @@ namespace xq {
 namespace {
 
 thread_local InterruptSource gSource;
-thread_local InterruptCheck gCurrent;
+thread_local InterruptCheck gCurrent{InterruptSource{}};
 
 // One per thread that evaluates with bounds; sleeps while nothing is armed.
 class Watchdog {
@@ -102,13 +102,23 @@ void BeginEvaluation()
     gCurrent = InterruptCheck();
 }
 
+void EndEvaluation()
+{
+    gCurrent = InterruptCheck(InterruptSource{});
+}
+
 const InterruptCheck& CurrentEvaluation()
 {
     return gCurrent;
 }
 
 InterruptCheck::InterruptCheck()
-    : source_(gSource)
+    : InterruptCheck(gSource)
+{
+}
+
+InterruptCheck::InterruptCheck(const InterruptSource& source)
+    : source_(source)
     , deadline_(source_.budgetMs > 0
                     ? std::chrono::steady_clock::now() + std::chrono::milliseconds(source_.budgetMs)
                     : std::chrono::steady_clock::time_point::max())

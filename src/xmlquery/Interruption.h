@@ -24,7 +24,8 @@ void SetThreadInterrupt(const InterruptSource& source);
 // The bounds of one evaluation that starts when the check is made.
 class InterruptCheck {
 public:
-    InterruptCheck();
+    InterruptCheck();  // from the thread's bounds
+    explicit InterruptCheck(const InterruptSource& source);
     bool Active() const { return source_.budgetMs > 0 || source_.interrupted || memoryLimit_ > 0; }
     bool Due() const;
     std::chrono::steady_clock::time_point Deadline() const { return deadline_; }
@@ -45,8 +46,10 @@ private:
 std::size_t ResidentBytes();
 
 // The check of the evaluation running on this thread, started by
-// BeginEvaluation (the C interface does this for every evaluation).
+// BeginEvaluation and made inactive again by EndEvaluation (the C interface
+// does both around every call), so that no later call meets a spent budget.
 void BeginEvaluation();
+void EndEvaluation();
 const InterruptCheck& CurrentEvaluation();
 
 // Thrown by loops of our own when their evaluation is due to stop.

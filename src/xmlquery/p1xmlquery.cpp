@@ -34,13 +34,19 @@ int32_t Publish(std::string json, const char** result, void** handle)
     return P1XQ_OK;
 }
 
+// The thread's bounds hold from the start of one call to its end.
+struct EvaluationScope {
+    EvaluationScope() { xq::BeginEvaluation(); }
+    ~EvaluationScope() { xq::EndEvaluation(); }
+};
+
 // Runs one evaluation; every exception becomes the internal-fault status.
 template <typename Evaluate>
 int32_t Guarded(const char** result, void** handle, Evaluate&& evaluate)
 {
     try {
         xq::EnsureLibxmlForThread();
-        xq::BeginEvaluation();
+        const EvaluationScope scope;
         std::string json;
         const int32_t status = evaluate(json);
         // Whatever failed once the bounds were reached failed because of them.
@@ -62,7 +68,7 @@ int32_t GuardedCheck(Check&& check)
 {
     try {
         xq::EnsureLibxmlForThread();
-        xq::BeginEvaluation();
+        const EvaluationScope scope;
         return check() ? 1 : 0;
     } catch (...) {
         return 0;
