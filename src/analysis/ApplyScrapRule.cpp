@@ -2,7 +2,9 @@
 
 #include "analysis/PageAnalysis.h"
 
+#include "analysis/AnalysisBudget.h"
 #include "xmlquery/Utf8Repair.h"
+#include "xmlquery/p1xmlquery.h"
 
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@ namespace {
 // is derived from it is kept per thread for the last body seen.
 struct TPageState {
     QByteArray Body;
+    QString ContentType;
     bool ContentChecked = false;
     bool ContentIsLibraryText = false;
     bool Decoded = false;
@@ -28,18 +31,21 @@ bool SameBody(const QByteArray& aKept, const QByteArray& aBody)
     return (aKept.constData() == aBody.constData() && aKept.size() == aBody.size()) || aKept == aBody;
 }
 
-TPageState& PageStateForThread(const QByteArray& aBody)
+TPageState& PageStateForThread(const QByteArray& aBody, const QString& aContentType)
 {
     thread_local TPageState state;
-    if (!SameBody(state.Body, aBody))
-        state = TPageState{aBody};
+    if (!SameBody(state.Body, aBody) || state.ContentType != aContentType) {
+        state = TPageState();
+        state.Body = aBody;
+        state.ContentType = aContentType;
+    }
     return state;
 }
 
 const QString& DecodedText(TPageState& aState)
 {
     if (!aState.Decoded) {
-        aState.Text = DecodePageText(aState.Body);
+        aState.Text = DecodePageText(aState.Body, aState.ContentType);
         aState.Decoded = true;
     }
     return aState.Text;
@@ -58,7 +64,7 @@ bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
         std::string repaired;
         aState.ContentIsLibraryText =
             !body.isEmpty() && !body.startsWith(kUtf8Bom) && !body.contains('\0')
-            && DetectPageCharset(body) == QLatin1String("UTF8")
+            && DetectPageCharset(body, aState.ContentType) == QLatin1String("UTF8")
             && xq::MakeValidUtf8(std::string_view(body.constData(), size_t(body.size())), repaired).data()
                    == body.constData();
         aState.ContentChecked = true;
@@ -70,7 +76,8 @@ bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
 }  // namespace
 
 bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
-                    std::unique_ptr<TSRStringList>& aList, bool bChkUnique, QString* aFailure)
+                    std::unique_ptr<TSRStringList>& aList, bool bChkUnique, QString* aFailure,
+                    const QString& aContentType)
 {
     aList.reset();
     switch (aRule.QueryType) {
@@ -78,7 +85,7 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
     case qtXQuery:
     case qtCssPath:
     case qtTemplate: {
-        TPageState& page = PageStateForThread(aBody);
+        TPageState& page = PageStateForThread(aBody, aContentType);
         const int status = BodyIsLibraryText(page, aBody)
                                ? RunXmlQueryOnLibraryText(aBody, aRule.QueryType, aRule.Query, aRule.Attribute,
                                                           aRule.ExtractType, bChkUnique, aList)
@@ -86,12 +93,21 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                                              aRule.Attribute, aRule.ExtractType, bChkUnique, aList);
         if (status == 0)
             return true;
-        if (aFailure)
+        if (!aFailure)
+            return false;
+        if (status == P1XQ_ERR_INTERRUPTED) {
+            const TAnalysisBudget& budget = CurrentAnalysisBudget();
+            *aFailure = budget.Cancel && budget.Cancel->load() ? RuleCancelledMessage()
+                                                               : RuleTimeBudgetMessage(budget.RuleBudgetMs);
+        } else if (status == P1XQ_ERR_MEMORY) {
+            *aFailure = QStringLiteral("the rule was stopped for using more than about 1 GB of memory");
+        } else {
             *aFailure = QStringLiteral("the query library answered with status %1").arg(status);
+        }
         return false;
     }
     case qtRegEx:
-        return RunRegExQuery(DecodedText(PageStateForThread(aBody)), aRule.Query, bChkUnique, aList, aFailure);
+        return RunRegExQuery(DecodedText(PageStateForThread(aBody, aContentType)), aRule.Query, bChkUnique, aList, aFailure);
     default:
         if (aFailure)
             *aFailure = QStringLiteral("unknown query type %1").arg(int(aRule.QueryType));

@@ -8,18 +8,22 @@
 #include <memory>
 
 // "UTF8", "WINDOWS-1251" or "WINDOWS-1252", from the META tags of the first 1024
-// bytes; the last tag that names one of the two code pages decides.
-QString DetectPageCharset(const QByteArray& aBody);
+// bytes (<meta http-equiv="Content-Type" content="...; charset=X"> and
+// <meta charset="X">); the last tag that names one of the two code pages
+// decides. A page whose tags name no character set at all goes by the charset
+// parameter of its HTTP Content-Type header, when given.
+QString DetectPageCharset(const QByteArray& aBody, const QString& aContentType = {});
 // The body decoded by DetectPageCharset's answer; invalid UTF-8 becomes U+FFFD.
-QString DecodePageText(const QByteArray& aBody);
+QString DecodePageText(const QByteArray& aBody, const QString& aContentType = {});
 
 // True with a list (possibly empty) for the query-library languages; true with a
 // list or with none for a regular expression; false (no list) when the rule cannot
 // be applied: unknown query type, a nonzero library status, a pattern that does not
 // compile, or a search that exceeded its limits. aFailure, when given, receives why.
+// aContentType: the page's HTTP Content-Type header, when it was fetched.
 bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                     std::unique_ptr<TSRStringList>& aList, bool bChkUnique,
-                    QString* aFailure = nullptr);
+                    QString* aFailure = nullptr, const QString& aContentType = {});
 
 // The library's status, 0 on success (then aList is set).
 int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,

@@ -2,9 +2,12 @@
 
 #include "analysis/PageAnalysis.h"
 
+#include "analysis/AnalysisBudget.h"
+
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <chrono>
 #include <list>
 #include <memory>
 
@@ -12,7 +15,8 @@ namespace {
 
 // Every pattern is UTF; invalid UTF-16 in a subject (a lone surrogate typed into
 // the tester) then simply does not match instead of failing the search.
-constexpr uint32_t kBaseOptions = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
+// The offset limit lets a search run in slices of start positions (below).
+constexpr uint32_t kBaseOptions = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_USE_OFFSET_LIMIT;
 constexpr uint32_t kTestOptions = kBaseOptions;
 constexpr uint32_t kCollectOptions = kBaseOptions | PCRE2_CASELESS | PCRE2_MULTILINE;
 
@@ -143,24 +147,50 @@ qsizetype NextCharacter(const QString& aText, qsizetype aOffset)
 
 enum class TSearch { Found, NotFound, Failed };
 
+// The match limit holds per start position, so a pattern that scans the rest
+// of the subject from every start (`(?=a)\w*\s`) is quadratic without ever
+// reaching it. The search therefore tries start positions a slice at a time
+// (the offset limit bounds where one call may start) and looks at the rule's
+// clock and the cancel flag between slices; slices grow while calls are quick
+// and shrink when they are slow, so ordinary searches pay almost nothing.
 TSearch Search(const pcre2_code* aCode, const QString& aText, qsizetype aOffset, uint32_t aOptions,
-               pcre2_match_data* aData, QString* aFailure)
+               pcre2_match_data* aData, const TRuleDeadline& aDeadline, QString* aFailure)
 {
+    using namespace std::chrono;
+    constexpr qsizetype kFirstSlice = 16;
+    constexpr qsizetype kMaxSlice = qsizetype(1) << 24;
     pcre2_match_context* context = MatchContext();
     if (!context) {
         if (aFailure)
             *aFailure = QStringLiteral("out of memory");
         return TSearch::Failed;
     }
-    const int rc = pcre2_match(aCode, Units(aText), PCRE2_SIZE(aText.size()), PCRE2_SIZE(aOffset),
-                               aOptions, aData, context);
-    if (rc >= 0)
-        return TSearch::Found;
-    if (rc == PCRE2_ERROR_NOMATCH)
-        return TSearch::NotFound;
-    if (aFailure)
-        *aFailure = ErrorMessage(rc);
-    return TSearch::Failed;
+    qsizetype slice = kFirstSlice;
+    qsizetype start = aOffset;
+    for (;;) {
+        if (aDeadline.Expired(aFailure))
+            return TSearch::Failed;
+        const qsizetype limit = qMin(aText.size(), start + slice);
+        pcre2_set_offset_limit(context, PCRE2_SIZE(limit));
+        const auto began = steady_clock::now();
+        const int rc = pcre2_match(aCode, Units(aText), PCRE2_SIZE(aText.size()), PCRE2_SIZE(start),
+                                   aOptions, aData, context);
+        if (rc >= 0)
+            return TSearch::Found;
+        if (rc != PCRE2_ERROR_NOMATCH) {
+            if (aFailure)
+                *aFailure = ErrorMessage(rc);
+            return TSearch::Failed;
+        }
+        if (limit >= aText.size())
+            return TSearch::NotFound;
+        start = NextCharacter(aText, limit);
+        const auto took = steady_clock::now() - began;
+        if (took < milliseconds(2))
+            slice = qMin(kMaxSlice, slice * 2);
+        else if (took > milliseconds(20))
+            slice = qMax<qsizetype>(1, slice / 4);
+    }
 }
 
 using TMatchDataPtr = std::unique_ptr<pcre2_match_data, TMatchDataDeleter>;
@@ -184,6 +214,7 @@ bool RunRegExQuery(const QString& aText, const QString& aPattern, bool bChkUniqu
                    std::unique_ptr<TSRStringList>& aList, QString* aFailure)
 {
     aList.reset();
+    const TRuleDeadline deadline;
     const TCodePtr test = Compile(aPattern, kTestOptions, aFailure);
     if (!test)
         return false;
@@ -200,7 +231,7 @@ bool RunRegExQuery(const QString& aText, const QString& aPattern, bool bChkUniqu
     }
 
     // Existence: case-sensitive, single-line, an empty match does not count.
-    switch (Search(test.get(), aText, 0, PCRE2_NOTEMPTY, testData.get(), aFailure)) {
+    switch (Search(test.get(), aText, 0, PCRE2_NOTEMPTY, testData.get(), deadline, aFailure)) {
     case TSearch::Found:
         break;
     case TSearch::NotFound:
@@ -214,7 +245,7 @@ bool RunRegExQuery(const QString& aText, const QString& aPattern, bool bChkUniqu
     bool found = false;
     qsizetype offset = 0;
     while (offset <= aText.size()) {
-        const TSearch result = Search(collect.get(), aText, offset, 0, data.get(), aFailure);
+        const TSearch result = Search(collect.get(), aText, offset, 0, data.get(), deadline, aFailure);
         if (result == TSearch::NotFound)
             break;
         if (result == TSearch::Failed)

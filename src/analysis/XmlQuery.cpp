@@ -2,6 +2,7 @@
 
 #include "analysis/PageAnalysis.h"
 
+#include "analysis/AnalysisBudget.h"
 #include "xmlquery/p1xmlquery.h"
 
 namespace {
@@ -67,6 +68,23 @@ const QByteArray& LibraryTextForThread(const QString& aText)
     return last.Html;
 }
 
+int32_t CancelRequested(void* aFlag)
+{
+    return static_cast<const std::atomic<bool>*>(aFlag)->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+// The library stops its evaluations of this thread at the rule's budget or on cancel.
+class TLibraryBudget {
+public:
+    TLibraryBudget()
+    {
+        const TAnalysisBudget& budget = CurrentAnalysisBudget();
+        p1xqSetThreadInterrupt(budget.RuleBudgetMs, budget.Cancel ? CancelRequested : nullptr,
+                               const_cast<std::atomic<bool>*>(budget.Cancel));
+    }
+    ~TLibraryBudget() { p1xqSetThreadInterrupt(0, nullptr, nullptr); }
+};
+
 }  // namespace
 
 int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,
@@ -86,6 +104,7 @@ int RunXmlQueryOnLibraryText(const QByteArray& html, TScrapQueryType aQueryType,
     const int32_t extract = ExtractCode(aExtractType);
     const char* result = nullptr;
     TResultHandle handle;
+    const TLibraryBudget budget;
     int32_t status;
     if (aQueryType == qtTemplate) {
         status = p1xqProcessTemplate(html.constData(), query.constData(), P1XQ_MODE_HTML_JSON,

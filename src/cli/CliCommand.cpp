@@ -1,4 +1,7 @@
 #include "cli/CliCommand.h"
+
+#include "analysis/AnalysisBudget.h"
+#include "engine/RequestOptions.h"
 #include "core/Translate.h"
 
 #include <QCoreApplication>
@@ -93,7 +96,9 @@ QString ExitCodesHelp(bool bCheck)
     }
     return QStringLiteral("Exit codes: %1 the rule was applied (even with no values); %2 the rule cannot be\n"
                           "applied to this page (the query library failed, a regular expression exceeded\n"
-                          "its search limits) or the page could not be fetched; %3 bad usage, an unreadable\n"
-                          "page or an invalid query; %4 the values could not be written.\n")
-        .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed));
+                          "its search limits, or the rule ran longer than its %5 s budget) or the page could\n"
+                          "not be fetched; %3 bad usage, an unreadable page, a page over %6 MiB or an invalid\n"
+                          "query; %4 the values could not be written.\n")
+        .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed))
+        .arg(kRuleTimeBudgetMs / 1000).arg(kMaxBodyBytes >> 20);
 }

@@ -1,5 +1,6 @@
 #include "cli/QueryCommand.h"
 
+#include "analysis/AnalysisBudget.h"
 #include "analysis/PageAnalysis.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLanguage.h"
@@ -8,6 +9,7 @@
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
 #include "engine/DocumentFetch.h"
+#include "engine/RequestOptions.h"
 #include "ui/model/OptionTables.h"
 
 #include <QFile>
@@ -45,14 +47,17 @@ QString Help()
                "                           (--file PAGE | --stdin | --url ADDRESS [--user-agent ROW|TEXT])\n"
                "                           [--unique | --all] [--json]\n"
                "\n"
-               "Applies one extraction rule to one page as a run does: the page is decoded by the\n"
-               "character set its META tags declare (UTF-8, Windows-1251 or Windows-1252), the\n"
+               "Applies one extraction rule to one page as a run does: the page is decoded as\n"
+               "Windows-1251 or Windows-1252 when a META tag within its first 1024 bytes declares\n"
+               "so (<meta charset=\"windows-1251\"> or <meta http-equiv=\"Content-Type\"\n"
+               "content=\"...; charset=windows-1251\">; also cp1251, windows-1252, cp1252; the last\n"
+               "such tag decides), otherwise as UTF-8. The page may be at most %1 MiB. The\n"
                "values are trimmed, blank ones are dropped and, with --unique, repeats too.\n"
                "Values are printed in UTF-8, one per line (a value may itself span lines; use\n"
                "--json to read them unambiguously). A regular expression that does not match\n"
                "prints nothing.\n"
                "\n"
-               "Options:\n")
+               "Options:\n").arg(kMaxBodyBytes >> 20)
            + TCliArgs::OptionsHelp(kOptions)
            + QStringLiteral(
                "\n"
@@ -63,6 +68,16 @@ QString Help()
                "  curl -s https://example.com/ | tollmarsh-cli query --type regex --query '\\d+' --stdin\n"
                "\n")
            + ExitCodesHelp(false);
+}
+
+// At most one byte more than a fetched body may have, so that an endless
+// input (/dev/zero) is refused instead of filling the memory.
+bool ReadPage(QIODevice& aDevice, QByteArray& aPage)
+{
+    aPage = aDevice.read(kMaxBodyBytes + 1);
+    if (auto* file = qobject_cast<QFileDevice*>(&aDevice))
+        return file->error() == QFileDevice::NoError;
+    return true;
 }
 
 int UsageError(TCliIo& aIo, const QString& aMessage)
@@ -166,14 +181,19 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
                                    .arg(path, file.errorString()));
             return ecUsage;
         }
-        page = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
+        if (!ReadPage(file, page)) {
             WriteLine(aIo.Err, Tr("tollmarsh-cli query: cannot read \"%1\": %2")
                                    .arg(path, file.errorString()));
             return ecUsage;
         }
-    } else {
-        page = aIo.In.readAll();
+    } else if (!ReadPage(aIo.In, page)) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read the page from standard input"));
+        return ecUsage;
+    }
+    if (page.size() > kMaxBodyBytes) {
+        WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: the page is larger than the limit of %1 bytes")
+                               .arg(kMaxBodyBytes));
+        return ecUsage;
     }
 
     std::unique_ptr<TSRStringList> list;

@@ -1,5 +1,6 @@
 #include "engine/CurlSession.h"
 
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -31,6 +32,8 @@ public:
     {
         if (!FHandle)
             throw ECurlInternal();
+        FErrorDetail[0] = '\0';
+        Check(curl_easy_setopt(FHandle, CURLOPT_ERRORBUFFER, FErrorDetail));
     }
 
     ~TEasyCurlImpl() override
@@ -93,6 +96,22 @@ public:
         return *this;
     }
 
+    ICurl& SetTransferLimits(const TTransferLimits& aLimits) override
+    {
+        FLimits = aLimits;
+        Check(curl_easy_setopt(FHandle, CURLOPT_PROTOCOLS_STR, kAllowedProtocols));
+        Check(curl_easy_setopt(FHandle, CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols));
+        Check(curl_easy_setopt(FHandle, CURLOPT_MAXREDIRS, aLimits.MaxRedirects));
+        Check(curl_easy_setopt(FHandle, CURLOPT_TIMEOUT_MS, long(qMax(0, aLimits.TimeLimitMs))));
+        if (aLimits.StallSeconds > 0) {
+            const long stall = aLimits.StallSeconds;
+            Check(curl_easy_setopt(FHandle, CURLOPT_LOW_SPEED_LIMIT, 1L));
+            Check(curl_easy_setopt(FHandle, CURLOPT_LOW_SPEED_TIME, stall));
+            Check(curl_easy_setopt(FHandle, CURLOPT_CONNECTTIMEOUT, stall));
+        }
+        return SetMaxBodySize(aLimits.MaxBodyBytes);
+    }
+
     void Perform() override
     {
         if (FRecv.Stream && (FRecv.Flags & csfAutoRewind)) {
@@ -100,13 +119,19 @@ public:
             FRecv.Stream->Seek(0);
         }
         FBodyTooLarge = false;
+        FBodyStarted = false;
+        FErrorDetail[0] = '\0';
+        const auto started = std::chrono::steady_clock::now();
         const CURLcode code = FAbortFlag ? PerformAbortable() : curl_easy_perform(FHandle);
         if (FBodyTooLarge || (code == CURLE_FILESIZE_EXCEEDED && FMaxBodySize >= 0)) {
             if (FRecv.Stream)
                 FRecv.Stream->Release();
             throw ECurlError(code, BodyTooLargeMessage(FMaxBodySize));
         }
-        Check(code);
+        if (code != CURLE_OK) {
+            const auto elapsed = std::chrono::steady_clock::now() - started;
+            throw ECurlError(code, FailureText(code, std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+        }
     }
 
     long ResponseCode() override
@@ -114,6 +139,13 @@ public:
         long code = 0;
         Check(curl_easy_getinfo(FHandle, CURLINFO_RESPONSE_CODE, &code));
         return code;
+    }
+
+    QString ContentType() override
+    {
+        const char* type = nullptr;
+        Check(curl_easy_getinfo(FHandle, CURLINFO_CONTENT_TYPE, &type));
+        return type ? QString::fromLatin1(type) : QString();
     }
 
     QByteArray ResponseBody() const override
@@ -124,6 +156,40 @@ public:
     }
 
 private:
+    // libcurl's texts for the ends that a limit caused say little ("Timeout
+    // was reached" for a stall and for the time limit alike, "Out of memory"
+    // for an oversized header): name the limit, or add libcurl's detail.
+    QString FailureText(CURLcode aCode, qint64 aElapsedMs) const
+    {
+        const QString detail = QString::fromUtf8(FErrorDetail).trimmed();
+        switch (aCode) {
+        case CURLE_TOO_MANY_REDIRECTS:
+            return RedirectLimitMessage(FLimits.MaxRedirects);
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return RefusedProtocolMessage(detail);
+        case CURLE_OPERATION_TIMEDOUT:
+            // libcurl checks its deadline a few milliseconds late, never early.
+            if (FLimits.TimeLimitMs > 0 && aElapsedMs >= FLimits.TimeLimitMs)
+                return TimeLimitMessage(FLimits.TimeLimitMs);
+            if (FLimits.StallSeconds > 0)
+                return StallLimitMessage(FLimits.StallSeconds);
+            break;
+        case CURLE_OUT_OF_MEMORY:
+            // libcurl answers a header line beyond its 100 KB buffer this way.
+            if (detail.isEmpty() && !FBodyStarted)
+                return HeaderTooLargeMessage();
+            [[fallthrough]];
+        case CURLE_RECV_ERROR:
+        case CURLE_WEIRD_SERVER_REPLY:
+            if (!detail.isEmpty())
+                return QString::fromUtf8(curl_easy_strerror(aCode)) + QStringLiteral(": ") + detail;
+            break;
+        default:
+            break;
+        }
+        return QString::fromUtf8(curl_easy_strerror(aCode));
+    }
+
     static void Check(CURLcode aCode)
     {
         if (aCode != CURLE_OK)
@@ -137,6 +203,7 @@ private:
         TRawByteStream* stream = self->FRecv.Stream;
         if (!stream)
             return 0;
+        self->FBodyStarted = true;
         if (self->FMaxBodySize >= 0 && stream->Size() + bytes > self->FMaxBodySize) {
             self->FBodyTooLarge = true;
             stream->Release();  // give the memory back at once, not when the session ends
@@ -210,6 +277,10 @@ private:
     const std::atomic<bool>* FAbortFlag = nullptr;
     qint64 FMaxBodySize = -1;
     bool FBodyTooLarge = false;
+    bool FBodyStarted = false;
+    // Limits are named in failure texts only when they were set.
+    TTransferLimits FLimits{-1, -1, 0, 0};
+    char FErrorDetail[CURL_ERROR_SIZE];
 };
 
 }  // namespace
@@ -297,6 +368,32 @@ void TRawByteStream::Release()
 QString BodyTooLargeMessage(qint64 aLimit)
 {
     return QStringLiteral("Response body is larger than the limit of %1 bytes").arg(aLimit);
+}
+
+QString RedirectLimitMessage(long aLimit)
+{
+    return QStringLiteral("Redirect limit reached: more than %1 redirects").arg(aLimit);
+}
+
+QString TimeLimitMessage(int aLimitMs)
+{
+    return QStringLiteral("Transfer time limit of %1 s reached").arg(aLimitMs / 1000.0);
+}
+
+QString StallLimitMessage(int aSeconds)
+{
+    return QStringLiteral("Nothing received from the server for %1 s").arg(aSeconds);
+}
+
+QString HeaderTooLargeMessage()
+{
+    return QStringLiteral("Response header too large (or out of memory while receiving it)");
+}
+
+QString RefusedProtocolMessage(const QString& aDetail)
+{
+    const QString text = QStringLiteral("Only http and https addresses are fetched");
+    return aDetail.isEmpty() ? text : text + QStringLiteral(" (") + aDetail + QLatin1Char(')');
 }
 
 ICurlPtr NewCurlSession()

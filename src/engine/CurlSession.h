@@ -2,6 +2,8 @@
 // One HTTP(S) request over the libcurl easy interface: create a session, set a
 // handful of options, perform the transfer into memory, read status and body.
 
+#include "engine/RequestOptions.h"
+
 #include <QByteArray>
 #include <QString>
 #include <atomic>
@@ -88,9 +90,15 @@ public:
     // received so far are freed at once.
     virtual ICurl& SetAbortFlag(const std::atomic<bool>* aFlag) = 0;
     virtual ICurl& SetMaxBodySize(qint64 aBytes) = 0;
+    // Allowed protocols (for redirects too), redirect count, whole-transfer
+    // time, stall guard and body size. A transfer ended by one of them fails
+    // with a message that names the limit.
+    virtual ICurl& SetTransferLimits(const TTransferLimits& aLimits) = 0;
 
     virtual void Perform() = 0;
     virtual long ResponseCode() = 0;
+    // The last response's Content-Type header; empty when it had none.
+    virtual QString ContentType() = 0;
     virtual QByteArray ResponseBody() const = 0;
 };
 
@@ -99,5 +107,11 @@ using ICurlPtr = std::shared_ptr<ICurl>;
 ICurlPtr NewCurlSession();  // ECurlInternal when libcurl gives no handle
 std::unique_ptr<ICurlGetBuilder> NewGetBuilder(const QString& aURL);  // UTF-8 bytes, unescaped
 
-// The message of a failed transfer whose body passed the limit.
+// The messages of transfers ended by a limit.
 QString BodyTooLargeMessage(qint64 aLimit);
+QString RedirectLimitMessage(long aLimit);
+QString TimeLimitMessage(int aLimitMs);
+QString StallLimitMessage(int aSeconds);
+QString HeaderTooLargeMessage();
+// aDetail: libcurl's own description of the refused address, may be empty.
+QString RefusedProtocolMessage(const QString& aDetail);

@@ -149,29 +149,14 @@ void TPageWorker::Run(TURLTaskResults& aResults)
     if (cancelled())
         return abort();
 
-    const auto url = NewGetBuilder(FURLTaskInfo->URL);
     const QString userAgent = FUserAgent.isEmpty() ? DefaultUserAgent() : FUserAgent;
-    curl->SetUserAgent(userAgent)
-        .SetUrl(*url)
-        .SetOpt(CURLOPT_SSL_VERIFYPEER, 0L)
-        .SetOpt(CURLOPT_SSL_VERIFYHOST, 0L)
-        .SetOpt(CURLOPT_FOLLOWLOCATION, 1L)
-        .SetOpt(CURLOPT_AUTOREFERER, 1L)
-        .SwitchRecvToString();
+    ConfigureGetRequest(*curl, FURLTaskInfo->URL, userAgent,
+                        FProxy ? ProxyTransferLimits(FOptions.Transfer) : FOptions.Transfer);
     if (FProxy) {
-        curl->SetOpt(CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP))
-            .SetOpt(CURLOPT_PROXY, FProxy->HostAndPort())
-            .SetOpt(CURLOPT_PROXYUSERPWD, FProxy->UserAndPws)
-            .SetOpt(CURLOPT_TIMEOUT, 10L);
+        UseHttpProxy(*curl, FProxy->HostAndPort(), FProxy->UserAndPws);
         Log("URL %d: используем прокси %s", {FNum, FProxy->HostAndPort()});
-    } else {
-        // Without a bound a silent server would hold the worker (and a cancelled run) forever.
-        const long stall = qMax(1, FOptions.StallSeconds);
-        curl->SetOpt(CURLOPT_LOW_SPEED_LIMIT, 1L)
-            .SetOpt(CURLOPT_LOW_SPEED_TIME, stall)
-            .SetOpt(CURLOPT_CONNECTTIMEOUT, stall);
     }
-    curl->SetAbortFlag(&FRunState.AbortRequested).SetMaxBodySize(FOptions.MaxBodyBytes);
+    curl->SetAbortFlag(&FRunState.AbortRequested);
 
     // Pacing: take the start time, hand the next one on, wait for ours.
     TURLTaskInfoPool* pool = FRunState.TaskPool.load();
@@ -219,11 +204,21 @@ void TPageWorker::Run(TURLTaskResults& aResults)
     const TScrapRuleSet* rules = FURLTaskInfo->Rules.get();
     const int ruleCount = rules ? rules->Count() : 0;
     bool allApplied = true;
+    // A long rule on a large page must not hold a cancelled run.
+    const TAnalysisBudgetScope budget({FOptions.RuleBudgetMs, &FRunState.AbortRequested});
+    const QString contentType = curl->ContentType();
     for (int i = 1; i <= ruleCount; ++i) {
         auto ruleResult = std::make_unique<TScrapRuleResult>();
         ruleResult->RuleNum = i;
         const QByteArray body = curl->ResponseBody();
-        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults)) {
+        QString failure;
+        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults, &failure,
+                            contentType)) {
+            if (cancelled())
+                return abort();
+            // Why first, so that the error line is still followed by the end line.
+            if (!failure.isEmpty())
+                Log("URL %d: правило #%d: %s", {FNum, i, failure});
             Log("URL %d: ОШИБКА анализа страницы, правило #%d", {FNum, i});
             aResults.ErrorCode = -1;
             aResults.TaskResult = trSearchError;

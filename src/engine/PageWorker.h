@@ -6,6 +6,8 @@
 
 #include "core/Messages.h"
 #include "core/RunModel.h"
+#include "analysis/AnalysisBudget.h"
+#include "engine/RequestOptions.h"
 
 #include <QString>
 #include <QVariantList>
@@ -16,12 +18,11 @@
 class TProxy;
 
 struct TPageWorkerOptions {
-    // A direct transfer that receives nothing for this long fails as a send
-    // error (connecting included). Transfers through a proxy have their
-    // 10-second limit instead.
-    int StallSeconds = 60;
-    // A larger body fails as a send error; its memory is freed at once.
-    qint64 MaxBodyBytes = qint64(64) * 1024 * 1024;
+    // Bounds of the transfer; a transfer they end is a send error. Through a
+    // proxy the proxy's time limit replaces the stall guard.
+    TTransferLimits Transfer;
+    // Each rule on the page gets this long; cancelling the run stops a rule too.
+    int RuleBudgetMs = kRuleTimeBudgetMs;
     // Whether the thread itself lowers ActiveThreadCount as its first end step.
     // A controller that must not see the run end before it has handled the
     // finished task sets this to false and lowers the count in its

@@ -6,9 +6,13 @@
 #include <libxml/dict.h>
 #include <myhtml/myhtml.h>
 
+#include <libxml/valid.h>
+
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace xq {
 namespace {
@@ -41,14 +45,29 @@ const xmlChar* AttributeName(xmlDict* dict, myhtml_tree_attr_t* attr, std::strin
     return xmlDictLookup(dict, BAD_CAST key, static_cast<int>(length));
 }
 
-// Whether the element already has this attribute; names come from the same
-// dictionary, so equal names are the same pointer.
-bool HasAttribute(const xmlNode* element, const xmlChar* dictName)
+// Appends an attribute after `last` (null: as the first) without walking the
+// element's list, as xmlNewProp would for every attribute: one element with
+// tens of thousands of attributes stays linear. The value is literal text
+// ('&' is not read as an entity reference).
+xmlAttr* AppendAttribute(xmlDoc* doc, xmlNode* element, xmlAttr* last, const xmlChar* dictName,
+                         const std::string& value)
 {
-    for (const xmlAttr* attr = element->properties; attr; attr = attr->next) {
-        if (attr->name == dictName) return true;
+    xmlAttr* attr = xmlNewDocProp(doc, dictName, nullptr);
+    if (!attr) return last;
+    if (xmlNode* text = xmlNewDocTextLen(doc, BAD_CAST value.data(), static_cast<int>(value.size()))) {
+        attr->children = attr->last = text;
+        text->parent = reinterpret_cast<xmlNode*>(attr);
     }
-    return false;
+    attr->parent = element;
+    if (last) {
+        last->next = attr;
+        attr->prev = last;
+    } else {
+        element->properties = attr;
+    }
+    // What xmlNewProp does for an id attribute: the id() function finds it.
+    if (xmlIsID(doc, element, attr) == 1) xmlAddID(nullptr, doc, BAD_CAST value.c_str(), attr);
+    return attr;
 }
 
 class MyHtmlTreeBuilder final : public HtmlTreeBuilder {
@@ -141,25 +160,50 @@ private:
         const xmlChar* dictName = xmlDictLookup(doc->dict, BAD_CAST name, static_cast<int>(length));
         xmlNode* element = xmlNewDocNode(doc, nullptr, dictName, nullptr);
         if (!element) return nullptr;
+        xmlAttr* last = nullptr;
+        ForgetAttributeNames();
         for (myhtml_tree_attr_t* attr = myhtml_node_attribute_first(node); attr; attr = myhtml_attribute_next(attr)) {
+            // Names come from the document's dictionary: equal names are the same pointer.
             const xmlChar* attrName = AttributeName(doc->dict, attr, nameBuffer_);
             // MyHTML keeps repeated attributes; the DOM keeps the first.
-            if (!attrName || HasAttribute(element, attrName)) continue;
+            if (!attrName || !FirstOfItsName(attrName)) continue;
             const char* value = myhtml_attribute_value(attr, &length);
             buffer_.assign(value ? value : "", value ? length : 0);
-            // xmlNewProp keeps '&' literal (xmlNewDocProp would read entity references).
-            xmlNewProp(element, attrName, BAD_CAST buffer_.c_str());
+            last = AppendAttribute(doc, element, last, attrName, buffer_);
         }
         return element;
     }
 
+    // Names of the element's attributes so far: a short list for the usual
+    // few, a set once there are many.
+    bool FirstOfItsName(const xmlChar* name)
+    {
+        if (seenSet_.empty()) {
+            for (const xmlChar* seen : seenList_)
+                if (seen == name) return false;
+            seenList_.push_back(name);
+            if (seenList_.size() >= kFewAttributes) seenSet_.insert(seenList_.begin(), seenList_.end());
+            return true;
+        }
+        return seenSet_.insert(name).second;
+    }
+
+    void ForgetAttributeNames()
+    {
+        seenList_.clear();
+        if (!seenSet_.empty()) std::unordered_set<const xmlChar*>().swap(seenSet_);
+    }
+
     static constexpr std::size_t kMaxReusedTreePageBytes = 512u << 10;
+    static constexpr std::size_t kFewAttributes = 16;
 
     std::unique_ptr<myhtml_t, MyHtmlDeleter> parser_;
     // Declared after the parser: destroyed before it.
     std::unique_ptr<myhtml_tree_t, MyHtmlTreeDeleter> tree_;
     std::string buffer_;
     std::string nameBuffer_;
+    std::vector<const xmlChar*> seenList_;
+    std::unordered_set<const xmlChar*> seenSet_;
 };
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace xq {
 namespace {
@@ -41,12 +43,25 @@ std::size_t FindCaseless(std::string_view text, std::string_view needle, std::si
     }
 }
 
+bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// Whether the quote at quoteAt opens an attribute value: only after '=' (and
+// white space). Anywhere else, as in <p '>, it is part of a name and the tag
+// still ends at the next '>'.
+bool OpensValue(std::string_view html, std::size_t from, std::size_t quoteAt)
+{
+    std::size_t i = quoteAt;
+    while (i > from && IsHtmlSpace(html[i - 1])) --i;
+    return i > from && html[i - 1] == '=';
+}
+
 // Position just after the '>' that ends the tag starting at pos, honouring quotes.
 // Searches with memchr rather than byte by byte: this runs over every tag of a page.
 std::size_t SkipTag(std::string_view html, std::size_t pos)
 {
     const char* const begin = html.data();
     const std::size_t size = html.size();
+    const std::size_t tagStart = pos;
     while (pos < size) {
         const auto* close = static_cast<const char*>(std::memchr(begin + pos, '>', size - pos));
         const std::size_t end = close ? static_cast<std::size_t>(close - begin) : size;
@@ -56,6 +71,10 @@ std::size_t SkipTag(std::string_view html, std::size_t pos)
         const char* quote = dq && sq ? std::min(dq, sq) : dq ? dq : sq;
         if (!quote) return close ? end + 1 : size;
         const std::size_t quoteAt = static_cast<std::size_t>(quote - begin);
+        if (!OpensValue(html, tagStart, quoteAt)) {
+            pos = quoteAt + 1;
+            continue;
+        }
         const auto* unquote = static_cast<const char*>(std::memchr(quote + 1, *quote, size - quoteAt - 1));
         if (!unquote) return size;
         pos = static_cast<std::size_t>(unquote - begin) + 1;
@@ -63,20 +82,65 @@ std::size_t SkipTag(std::string_view html, std::size_t pos)
     return size;
 }
 
+// Formatting elements: left open, the HTML5 parser makes them again in every
+// later paragraph (the reconstruction of active formatting elements).
+constexpr std::array<std::string_view, 14> kFormatting = {
+    "a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong", "tt", "u"};
+
+std::uint64_t NameKey(std::string_view name)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return hash;
+}
+
+// The stack of open elements by name, so that an end tag closes only an
+// element that is open (as the HTML5 parser ignores </x> when no x is open).
+struct OpenElements {
+    std::vector<std::uint64_t> stack;
+    std::unordered_map<std::uint64_t, std::uint32_t> counts;
+
+    std::uint64_t Depth() const { return stack.size(); }
+    void Push(std::uint64_t key)
+    {
+        stack.push_back(key);
+        ++counts[key];
+    }
+    // Pops up to and including the nearest open element of this name; false
+    // (nothing popped) when none is open.
+    bool Close(std::uint64_t key)
+    {
+        const auto found = counts.find(key);
+        if (found == counts.end() || found->second == 0) return false;
+        while (!stack.empty()) {
+            const std::uint64_t top = stack.back();
+            stack.pop_back();
+            --counts[top];
+            if (top == key) return true;
+        }
+        return true;
+    }
+};
+
 }  // namespace
 
 std::uint64_t EstimateTreeConstructionWork(std::string_view html)
 {
     std::uint64_t work = 0;
-    std::uint64_t depth = 0;
+    OpenElements open;
     std::uint64_t foreignDepth = 0;  // open svg and math elements: only there does "/>" close
+    std::uint64_t openFormatting = 0;
     std::size_t pos = 0;
     std::array<char, 16> nameBuffer{};
     while ((pos = html.find('<', pos)) != std::string_view::npos) {
         if (pos + 1 >= html.size()) break;
         const char next = html[pos + 1];
         if (next == '!') {
-            if (html.compare(pos, 4, "<!--") == 0) {
+            if (html.compare(pos, 5, "<!-->") == 0) {
+                pos += 5;  // an empty comment: "<!-->" ends itself
+            } else if (html.compare(pos, 6, "<!--->") == 0) {
+                pos += 6;
+            } else if (html.compare(pos, 4, "<!--") == 0) {
                 const std::size_t end = html.find("-->", pos + 4);
                 pos = end == std::string_view::npos ? html.size() : end + 3;
             } else {
@@ -100,19 +164,30 @@ std::uint64_t EstimateTreeConstructionWork(std::string_view html)
         const std::size_t tagEnd = SkipTag(html, nameEnd);
         const bool selfClosed = tagEnd >= 2 && html[tagEnd - 1] == '>' && html[tagEnd - 2] == '/';
         pos = tagEnd;
+        const std::uint64_t depth = open.Depth();
         if (NameIn(name, kNotNesting)) {
             // Still checks the open elements (scope tests), but never adds to them.
             if (!endTag) work += depth;
+            // A new paragraph makes every formatting element left open again.
+            if (!endTag && name == "p") work += openFormatting * (depth + 1);
             continue;
         }
         const bool foreignRoot = name == "svg" || name == "math";
+        const std::uint64_t key = NameKey(name);
         if (endTag) {
-            if (depth > 0) --depth;
+            // An end tag with no open element of its name is ignored, after a
+            // walk over the whole stack.
+            if (!open.Close(key)) {
+                work += depth;
+                continue;
+            }
             if (foreignRoot && foreignDepth > 0) --foreignDepth;
+            if (foreignDepth == 0 && NameIn(name, kFormatting) && openFormatting > 0) --openFormatting;
             continue;
         }
         work += depth;
-        if (NameIn(name, kRawText)) {
+        // Inside SVG and MathML, <title> and <style> hold elements, not text.
+        if (foreignDepth == 0 && NameIn(name, kRawText)) {
             if (name == "plaintext") break;
             const std::string closing = "</" + std::string(name);
             const std::size_t end = FindCaseless(html, closing, pos);
@@ -120,8 +195,9 @@ std::uint64_t EstimateTreeConstructionWork(std::string_view html)
             continue;
         }
         if (selfClosed && (foreignDepth > 0 || foreignRoot)) continue;
-        ++depth;
+        open.Push(key);
         if (foreignRoot) ++foreignDepth;
+        if (foreignDepth == 0 && NameIn(name, kFormatting)) ++openFormatting;
     }
     return work;
 }

@@ -3,6 +3,7 @@
 #include "xmlquery/p1xmlquery.h"
 
 #include "xmlquery/HtmlDocument.h"
+#include "xmlquery/Interruption.h"
 #include "xmlquery/LibxmlSetup.h"
 #include "xmlquery/api/Evaluators.h"
 
@@ -34,16 +35,29 @@ int32_t Publish(std::string json, const char** result, void** handle)
     return P1XQ_OK;
 }
 
+// The thread's bounds hold from the start of one call to its end.
+struct EvaluationScope {
+    EvaluationScope() { xq::BeginEvaluation(); }
+    ~EvaluationScope() { xq::EndEvaluation(); }
+};
+
 // Runs one evaluation; every exception becomes the internal-fault status.
 template <typename Evaluate>
 int32_t Guarded(const char** result, void** handle, Evaluate&& evaluate)
 {
     try {
         xq::EnsureLibxmlForThread();
+        const EvaluationScope scope;
         std::string json;
         const int32_t status = evaluate(json);
+        // Whatever failed once the bounds were reached failed because of them.
+        if (status != P1XQ_OK && status != P1XQ_ERR_MEMORY && xq::CurrentEvaluation().Due())
+            return P1XQ_ERR_INTERRUPTED;
         if (status != P1XQ_OK) return status;
         return Publish(std::move(json), result, handle);
+    } catch (const xq::Interrupted&) {
+        ClearOutputs(result, handle);
+        return P1XQ_ERR_INTERRUPTED;
     } catch (...) {
         ClearOutputs(result, handle);
         return P1XQ_ERR_INTERNAL;
@@ -55,6 +69,7 @@ int32_t GuardedCheck(Check&& check)
 {
     try {
         xq::EnsureLibxmlForThread();
+        const EvaluationScope scope;
         return check() ? 1 : 0;
     } catch (...) {
         return 0;
@@ -113,6 +128,11 @@ int32_t p1xqProcessTemplate(const char* html, const char* templateText, int32_t 
         if (!page.doc) return P1XQ_ERR_INTERNAL;
         return xq::api::EvaluateTemplate(page, text, extractCode, json);
     });
+}
+
+void p1xqSetThreadInterrupt(int32_t budgetMs, int32_t (*interrupted)(void*), void* context)
+{
+    xq::SetThreadInterrupt(xq::InterruptSource{budgetMs > 0 ? budgetMs : 0, interrupted, context});
 }
 
 void p1xqFreeResult(void* handle)

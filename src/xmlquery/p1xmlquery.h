@@ -34,6 +34,8 @@ extern "C" {
 #define P1XQ_ERR_EVALUATION 3     /* the query compiled but its evaluation failed */
 #define P1XQ_ERR_TEMPLATE_PARSE 4 /* the template does not parse */
 #define P1XQ_ERR_INTERNAL 5       /* out of memory or an unexpected internal fault */
+#define P1XQ_ERR_INTERRUPTED 6    /* stopped by the thread's budget or interrupt callback */
+#define P1XQ_ERR_MEMORY 7         /* stopped for making the process grow by about 1 GB */
 
 /* Evaluates an XPath (3), XQuery (6) or CSS (7) query. On P1XQ_OK *result points
  * to a UTF-8 JSON array text that stays readable until p1xqFreeResult(*handle). */
@@ -47,6 +49,13 @@ int32_t p1xqProcessTemplate(const char* html, const char* templateText, int32_t 
                             const char** result, void** handle);
 
 void p1xqFreeResult(void* handle);
+
+/* Bounds the evaluations the calling thread makes from now on: each one that
+ * runs longer than budgetMs milliseconds (0: no budget), or during which
+ * interrupted(context) returns non-zero (NULL: never asked), ends within about
+ * 10 ms with P1XQ_ERR_INTERRUPTED. The callback is also called from a helper
+ * thread, so it must be thread-safe. Parsing the page is not interrupted. */
+void p1xqSetThreadInterrupt(int32_t budgetMs, int32_t (*interrupted)(void*), void* context);
 
 /* Non-zero (low byte) when valid. */
 int32_t p1xqIsQueryValid(const char* query, int32_t validationCode);

@@ -27,7 +27,18 @@ TEST(PageCharset, DetectsTheDeclaredCodePage)
         {"windows-1252", kMeta1252, "WINDOWS-1252"},
         {"utf-8", R"(<meta http-equiv="Content-Type" content="text/html; charset=utf-8">)", "UTF8"},
         {"koi8-r", R"(<meta http-equiv="Content-Type" content="text/html; charset=koi8-r">)", "UTF8"},
-        {"meta charset form", R"(<meta charset="windows-1251">)", "UTF8"},
+        {"meta charset form", R"(<meta charset="windows-1251">)", "WINDOWS-1251"},
+        {"meta charset, single quotes", R"(<META Charset='CP1252'/>)", "WINDOWS-1252"},
+        {"meta charset, unquoted after another attribute", "<meta\tname=x charset=windows-1251>",
+         "WINDOWS-1251"},
+        {"meta charset utf-8", R"(<meta charset="utf-8">)", "UTF8"},
+        {"meta charset koi8-r", R"(<meta charset="koi8-r">)", "UTF8"},
+        {"charset inside another attribute's value", R"(<meta name="a charset=windows-1251">)", "UTF8"},
+        {"not a meta tag", R"(<metadata charset="windows-1251">)", "UTF8"},
+        {"meta charset unclosed quote", R"(<meta charset="windows-1251)", "UTF8"},
+        {"http-equiv then meta charset", kMeta1251 + R"(<meta charset="windows-1252">)", "WINDOWS-1252"},
+        {"meta charset then http-equiv", R"(<meta charset="windows-1252">)" + kMeta1251, "WINDOWS-1251"},
+        {"meta charset then utf-8", R"(<meta charset="cp1251"><meta charset="utf-8">)", "WINDOWS-1251"},
         {"single-quoted content",
          R"(<meta http-equiv="Content-Type" content='text/html; charset=windows-1251'>)", "UTF8"},
         {"extra spaces before http-equiv",
@@ -47,6 +58,31 @@ TEST(PageCharset, DetectsTheDeclaredCodePage)
     };
     for (const auto& c : cases)
         EXPECT_EQ(DetectPageCharset(c.Head), QString::fromLatin1(c.Expected)) << c.Name;
+}
+
+// The HTTP header counts only for a page that names no character set itself.
+TEST(PageCharset, ContentTypeHeaderWhenThePageDeclaresNothing)
+{
+    const struct {
+        const char* Name;
+        QByteArray Head;
+        const char* ContentType;
+        const char* Expected;
+    } cases[] = {
+        {"header 1251", "<p>x</p>", "text/html; charset=windows-1251", "WINDOWS-1251"},
+        {"header quoted, upper case", "<p>x</p>", "text/html; Charset=\"CP1252\"", "WINDOWS-1252"},
+        {"header with a later parameter", "<p>x</p>", "text/html;charset=cp1251; x=y", "WINDOWS-1251"},
+        {"header utf-8", "<p>x</p>", "text/html; charset=utf-8", "UTF8"},
+        {"header koi8-r", "<p>x</p>", "text/html; charset=koi8-r", "UTF8"},
+        {"no header", "<p>x</p>", "", "UTF8"},
+        {"page declares utf-8", R"(<meta charset="utf-8">)", "text/html; charset=windows-1251", "UTF8"},
+        {"page declares 1252", kMeta1252, "text/html; charset=windows-1251", "WINDOWS-1252"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectPageCharset(c.Head, QString::fromLatin1(c.ContentType)), QString::fromLatin1(c.Expected))
+            << c.Name;
+    EXPECT_EQ(DecodePageText("\xCF\xF0\xE8", QStringLiteral("text/html; charset=windows-1251")),
+              QStringLiteral("При"));
 }
 
 TEST(PageCharset, LooksOnlyAtTheFirst1024Bytes)

@@ -1,3 +1,4 @@
+#include "analysis/AnalysisBudget.h"
 #include "analysis/PageAnalysis.h"
 
 #include <QElapsedTimer>
@@ -148,6 +149,59 @@ TEST(RegExQuery, LargePagesStayWithinTheLimits)
     EXPECT_TRUE(RunRegExQuery(page, QStringLiteral("<li>.*Item 39999<"), true, list));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->Count(), 1);
+}
+
+// Patterns that scan the rest of the subject from every start position never
+// reach the match limit; the rule's time budget or the cancel flag ends them.
+TEST(RegExQuery, QuadraticScansEndAtTheBudgetOrOnCancel)
+{
+    const QString text(400 * 1024, u'a');  // minutes for each of these without a bound
+    const char* patterns[] = {"<body>|(?=a)\\w*\\s", "(*NO_START_OPT)a*b"};
+    for (const char* pattern : patterns) {
+        SCOPED_TRACE(pattern);
+        const TAnalysisBudgetScope scope({300, nullptr});
+        QElapsedTimer timer;
+        timer.start();
+        std::unique_ptr<TSRStringList> list;
+        QString why;
+        EXPECT_FALSE(RunRegExQuery(text, QString::fromLatin1(pattern), false, list, &why));
+        EXPECT_EQ(why, RuleTimeBudgetMessage(300));
+        EXPECT_LT(timer.elapsed(), 3000);
+    }
+
+    std::atomic<bool> cancel{false};
+    const TAnalysisBudgetScope scope({60 * 1000, &cancel});
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<TSRStringList> list;
+    QString why;
+    EXPECT_FALSE(RunRegExQuery(text, QStringLiteral("(?=a)\\w*\\s"), false, list, &why));
+    canceller.join();
+    EXPECT_EQ(why, RuleCancelledMessage());
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
+// The slices must not change what is found: matches across slice borders,
+// lookbehind before the slice, and the anchors.
+TEST(RegExQuery, SlicedSearchFindsWhatOneSearchFinds)
+{
+    const QString text = QString(9000, u'x') + QStringLiteral("ab") + QString(70000, u'y') + QStringLiteral("ab\nz");
+    std::unique_ptr<TSRStringList> list;
+    ASSERT_TRUE(RunRegExQuery(text, QStringLiteral("(?<=x)ab|(?<=y)ab"), false, list));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Count(), 2);
+    ASSERT_TRUE(RunRegExQuery(text, QStringLiteral("y{60000}ab"), false, list));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Count(), 1);
+    ASSERT_TRUE(RunRegExQuery(text, QStringLiteral("^z$"), false, list));
+    EXPECT_EQ(list, nullptr);  // the case-sensitive test is single-line
+    ASSERT_TRUE(RunRegExQuery(text, QStringLiteral("z$"), false, list));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Values(), QStringList{"z"});
 }
 
 TEST(RegExQuery, ThreadsRunTheSamePatternsAtOnce)

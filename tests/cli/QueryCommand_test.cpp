@@ -96,6 +96,17 @@ TEST(QueryCommand, ReadsAWindows1251File)
     EXPECT_EQ(regex.Out, QStringLiteral("Привет\n"));
 }
 
+TEST(QueryCommand, ReadsAnHtml5CharsetPageAndRefusesAnEndlessOne)
+{
+    const QByteArray page = "<meta charset=\"windows-1251\"><h1>\xCF\xF0\xE8\xE2\xE5\xF2</h1>";
+    EXPECT_EQ(Query({"--type", "css", "--query", "h1", "--stdin"}, page).Out, QStringLiteral("Привет\n"));
+
+    const TRun endless = Query({"--type", "regex", "--query", "a", "--file", "/dev/zero"});
+    EXPECT_EQ(endless.Code, 2);
+    EXPECT_TRUE(endless.Err.contains(QStringLiteral("larger than the limit of 67108864 bytes")))
+        << endless.Err.toStdString();
+}
+
 TEST(QueryCommand, UsageErrorsExitWith2)
 {
     const struct {

@@ -99,6 +99,26 @@ void TTestHttpServer::Stream(const std::string& aPath, qint64 aBytes, bool aChun
     });
 }
 
+void TTestHttpServer::Trickle(const std::string& aPath, int aIntervalMs, int aMaxBytes)
+{
+    Route(aPath, [this, aIntervalMs, aMaxBytes](const httplib::Request&, httplib::Response& res) {
+        auto sent = std::make_shared<int>(0);
+        res.set_chunked_content_provider("text/html",
+            [this, aIntervalMs, aMaxBytes, sent](size_t, httplib::DataSink& sink) {
+                {
+                    std::unique_lock lock(FLock);
+                    if (FChanged.wait_for(lock, std::chrono::milliseconds(aIntervalMs), [this] { return FStopping; }))
+                        return false;
+                }
+                if (++*sent > aMaxBytes) {
+                    sink.done();
+                    return true;
+                }
+                return sink.write("a", 1);
+            });
+    });
+}
+
 bool TTestHttpServer::Start()
 {
     if (FThread.joinable())

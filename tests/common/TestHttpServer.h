@@ -46,6 +46,9 @@ public:
     void Stall(const std::string& aPath);
     // aBytes bytes of filler, with a Content-Length or (aChunked) without one.
     void Stream(const std::string& aPath, qint64 aBytes, bool aChunked);
+    // A chunked body of one byte every aIntervalMs, until the client goes away
+    // or the server stops (at most aMaxBytes bytes).
+    void Trickle(const std::string& aPath, int aIntervalMs, int aMaxBytes = 100000);
 
     bool Start();  // false when no port could be bound
     void Stop();   // wakes stalled requests, waits for the server thread

@@ -145,19 +145,20 @@ TEST_F(WorkerTest, UserAgentIsTheGivenTextOrTheDefault)
     EXPECT_EQ(requests[1].Header("User-Agent"), QStringLiteral("Мой агент").toStdString());
 }
 
-TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
+TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithTheirReason)
 {
     Server.Stall("/stall");
     TPageWorkerOptions quick;
-    quick.StallSeconds = 1;
+    quick.Transfer.StallSeconds = 1;
 
     const struct {
         const char* Name;
         std::string Url;
-        CURLcode Code;
+        QString Text;
     } cases[] = {
-        {"unreachable port", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", CURLE_COULDNT_CONNECT},
-        {"stalled response", Server.Url("/stall"), CURLE_OPERATION_TIMEDOUT},
+        {"unreachable port", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/",
+         QString::fromUtf8(curl_easy_strerror(CURLE_COULDNT_CONNECT))},
+        {"stalled response", Server.Url("/stall"), StallLimitMessage(1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -169,8 +170,7 @@ TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
         const auto elapsed = std::chrono::steady_clock::now() - started;
         EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
         EXPECT_EQ(task.TaskResults->ErrorText(), QStringLiteral("SEND ERROR"));
-        EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
-                                       + QString::fromUtf8(curl_easy_strerror(c.Code))))
+        EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ") + c.Text))
             << Sink.Logs.join('\n').toStdString();
         EXPECT_LT(elapsed, std::chrono::seconds(5));
     }
@@ -179,13 +179,13 @@ TEST_F(WorkerTest, TransferFailuresAreSendErrorsWithLibcurlText)
 TEST_F(WorkerTest, OversizedBodyIsASendError)
 {
     TPageWorkerOptions small;
-    small.MaxBodyBytes = 512 * 1024;
-    Server.Stream("/huge", 8 * small.MaxBodyBytes, true);
+    small.Transfer.MaxBodyBytes = 512 * 1024;
+    Server.Stream("/huge", 8 * small.Transfer.MaxBodyBytes, true);
     TURLTaskInfo& task = RunOne(Server.Url("/huge"), Rules({QStringLiteral("x+")}), nullptr, small);
     EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
     EXPECT_EQ(task.TaskResults->RulesResult.Count(), 0);
     EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
-                                   + BodyTooLargeMessage(small.MaxBodyBytes)))
+                                   + BodyTooLargeMessage(small.Transfer.MaxBodyBytes)))
         << Sink.Logs.join('\n').toStdString();
 }
 
@@ -212,4 +212,53 @@ TEST_F(WorkerTest, CountIsLeftToTheControllerWhenAsked)
     EXPECT_EQ(Sink.Finished[0]->Num, 7);
     EXPECT_TRUE(Workers[0]->Finished());
     State.ActiveThreadCount = 0;
+}
+
+TEST_F(WorkerTest, RedirectLoopIsASendErrorThatNamesTheLimit)
+{
+    Server.Redirect("/loop", "/loop", 302);
+    TURLTaskInfo& task = RunOne(Server.Url("/loop"));
+    EXPECT_EQ(task.TaskResults->TaskResult, trSendError);
+    EXPECT_EQ(Server.RequestCount(), size_t(kMaxRedirects + 1));
+    EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: ОШИБКА отправки запроса: ")
+                                   + RedirectLimitMessage(kMaxRedirects)))
+        << Sink.Logs.join('\n').toStdString();
+}
+
+// A rule that would run for minutes on a large page: the budget fails it with
+// a reason, and cancelling the run ends it at once.
+TEST_F(WorkerTest, LongRuleEndsAtItsBudgetOrOnCancel)
+{
+    Server.Respond("/big", 200, std::string(400 * 1024, 'a'));
+    const QString slow = QStringLiteral("(?=a)\\w*\\s");
+    TPageWorkerOptions quick;
+    quick.RuleBudgetMs = 300;
+    TURLTaskInfo& failed = RunOne(Server.Url("/big"), Rules({slow}), nullptr, quick);
+    EXPECT_EQ(failed.TaskResults->TaskResult, trSearchError);
+    EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL 1: правило #1: ") + RuleTimeBudgetMessage(300)))
+        << Sink.Logs.join('\n').toStdString();
+
+    Sink.Logs.clear();
+    Sink.Finished.clear();
+    UsePool(1500);
+    StartWorker(MakeTask(Server.Url("/big"), 2, Rules({slow})));
+    ASSERT_TRUE(PumpUntil([&] { return Sink.Logs.contains(QStringLiteral("URL 2: страница загружена, идет анализ")); },
+                          10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto cancelledAt = std::chrono::steady_clock::now();
+    State.AbortRequested = true;
+    ASSERT_TRUE(WaitFinished(1, 5000));
+    // About 10 ms on an idle machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(2));
+    EXPECT_EQ(Sink.Finished[0]->TaskResults->TaskResult, trAborted);
+    EXPECT_EQ(Sink.Logs.last(), QStringLiteral("URL 2: задача прервана"));
+}
+
+TEST_F(WorkerTest, PageIsDecodedByItsContentTypeHeaderWhenItDeclaresNothing)
+{
+    Server.Respond("/cp1251", 200, "<h1>\xCF\xF0\xE8\xE2\xE5\xF2</h1>", "text/html; charset=windows-1251");
+    TURLTaskInfo& task = RunOne(Server.Url("/cp1251"), Rules({QStringLiteral("<h1>[^<]*</h1>")}));
+    ASSERT_EQ(task.TaskResults->TaskResult, trOk);
+    ASSERT_NE(task.TaskResults->RulesResult.GetByRuleNum(1), nullptr);
+    EXPECT_EQ(task.TaskResults->RulesResult.GetByRuleNum(1)->Values(), QStringList{QStringLiteral("<h1>Привет</h1>")});
 }

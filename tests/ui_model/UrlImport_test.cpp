@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+
 namespace {
 
 struct UrlImport : ::testing::Test {
@@ -68,6 +69,15 @@ TEST(UrlImportFilter, SkipsByScheme_AndByExtensionOfTheWholeText)
     };
     for (const FilterCase& c : cases)
         EXPECT_EQ(IsSkippedURL(QString::fromUtf8(c.url)), c.skipped) << c.url;
+
+    // Control characters are no part of an address: libcurl would fetch the text before a NUL.
+    const QString controls[] = {
+        QString::fromUtf8("http://a.example/\0/evil", 24), QStringLiteral("http://a.example/\t"),
+        QStringLiteral("http://a.example/\x01x"), QStringLiteral("http://a.example/\x7F"),
+        QStringLiteral("http://a.\x1B.example/"),
+    };
+    for (const QString& url : controls)
+        EXPECT_TRUE(IsSkippedURL(url)) << url.toStdString();
 }
 
 TEST_F(UrlImport, TextFile_LinesAtCrLfOrCrLf_DuplicatesFoldAsciiCaseOnly)
@@ -119,6 +129,36 @@ TEST_F(UrlImport, LimitOf5000_StopsTheImportWithOneMessage)
     EXPECT_EQ(URLsCaption(&list), " Список URL (5000) ");
 }
 
+TEST_F(UrlImport, TextFile_LineWithANulIsSkipped_LongLinesAcrossBlocksStayWhole)
+{
+    QByteArray text("http://a.example/1\0http://evil.example/\n", 40);
+    // An address beyond the first read block, and CR LF split between two blocks.
+    text += "http://a.example/2\n" + QByteArray(1024 * 1024 - text.size() - 20 - 1, ' ') + "\r\nhttp://a.example/"
+            + QByteArray(3000, 'x') + "\r\n";
+    // A line beyond any address's length is dropped, the next line stays.
+    text += "http://a.example/" + QByteArray(3 * 1024 * 1024, 'y') + "\nhttp://a.example/4";
+    ASSERT_TRUE(importer.ImportTextFile(WriteFile("urls.txt", text), TCodePage("UTF-8")));
+    EXPECT_EQ(URLs(), (QStringList{"http://a.example/2", "http://a.example/" + QString(3000, 'x'),
+                                   "http://a.example/4"}));
+}
+
+// The import stops reading once the list is full: 6 000 lines and then 8 GB
+// of (sparse) zeros that an import reading the whole file would have to hold.
+TEST_F(UrlImport, TextFile_ReadingStopsAtTheLimit)
+{
+    QByteArray text;
+    for (int i = 0; i < 6000; ++i)
+        text += "http://a.example/" + QByteArray::number(i) + "\n";
+    const QString path = WriteFile("huge.txt", text);
+    QFile file(path);
+    if (!file.resize(qint64(8) * 1024 * 1024 * 1024))
+        GTEST_SKIP() << "no sparse file here";
+    file.close();
+    importer.ImportTextFile(path, TCodePage("UTF-8"));
+    EXPECT_EQ(list.Count(), 5000);
+    EXPECT_EQ(Informations(), QStringList{"Ограничение: не более 5 000 URL"});
+}
+
 TEST_F(UrlImport, KeepOnImport_ContinuesNumberingAndDropsResults)
 {
     for (int i = 1; i <= 10; ++i) {
@@ -146,9 +186,9 @@ TEST_F(UrlImport, Clipboard_TrimsControlsAndSpaces_EmptyTextDoesNothing)
 {
     EXPECT_FALSE(importer.ImportClipboardText(""));
     EXPECT_TRUE(view.log.isEmpty());
-    importer.ImportClipboardText("\t http://a.example/1 \r\n\x01http://a.example/2\x7F");
-    // U+007F is above the space and stays, so the second line is a different URL text.
-    EXPECT_EQ(URLs(), (QStringList{"http://a.example/1", "http://a.example/2\x7F"}));
+    importer.ImportClipboardText("\t http://a.example/1 \r\n\x01http://a.example/2\x7F\nhttp://a.example/3");
+    // U+007F is above the space and stays, so the second line holds a control character.
+    EXPECT_EQ(URLs(), (QStringList{"http://a.example/1", "http://a.example/3"}));
     EXPECT_EQ(view.log, QStringList{"Данные вставлены из буфера обмена"});
 }
 
@@ -168,6 +208,14 @@ TEST_F(UrlImport, Sitemaps_WithAndWithoutNamespace)
     EXPECT_EQ(view.progressSteps, 3);  // the two taken and the skipped image
     EXPECT_GT(view.progressMaximum, 4);
     EXPECT_TRUE(view.progressHidden);
+
+    // Pretty-printed: white space around the address is not part of it.
+    const QByteArray pretty =
+        "<urlset>\n  <url>\n    <loc>\n      http://c.example/1\n    </loc>\n  </url>\n"
+        "  <url><loc> http://c.example/2</loc></url>\n"
+        "  <url><loc>\thttp://c.example/3\r\n</loc><loc>http://c.example/second-loc</loc></url>\n</urlset>";
+    importer.ImportSitemap(WriteFile("pretty.xml", pretty));
+    EXPECT_EQ(URLs(), (QStringList{"http://c.example/1", "http://c.example/2", "http://c.example/3"}));
 
     const QByteArray plain = "<urlset><url><loc>http://b.example/</loc></url></urlset>";
     importer.ImportSitemap(WriteFile("plain.xml", plain));

@@ -278,10 +278,44 @@ TEST(XQueryEvaluate, PageIsBuiltOncePerGeneration)
     EXPECT_EQ(PageBuildCount() - before, 3);
 }
 
+// Qt's JSON.parse crashes on one array of about 600 000 values, so the page
+// arrives in chunks that may end anywhere, here inside an attribute list.
+TEST(XQueryEvaluate, PageArrivesInChunksThatEndAnywhere)
+{
+    std::string html = "<body>";
+    for (int i = 0; i < 24'997; ++i) html += "<!---->";
+    html += "<p a=1 b=2 c=3>first</p>";
+    for (int i = 0; i < 10'000; ++i) html += "<!---->";
+    html += "<p>last</p></body>";
+    const Page page = ParsePage(html);
+    const Outcome run = Eval(page, "count(/html/body/comment()), /html/body/p/string(), string(/html/body/p[1]/@c)");
+    ASSERT_EQ(run.status, Status::Ok) << run.error;
+    EXPECT_EQ(Texts(run), (std::vector<std::string>{"34997", "first", "last", "3"}));
+}
+
 class XQueryTimeLimit : public ::testing::Test {
 protected:
-    void TearDown() override { SetEvaluationTimeLimit(kDefaultEvaluationLimit); }
+    void TearDown() override
+    {
+        SetEvaluationTimeLimit(kDefaultEvaluationLimit);
+        SetScriptMemoryLimit(kDefaultScriptMemoryLimit);
+    }
 };
+
+// The script engine has no heap limit: a string doubled 31 times would take
+// 4 GB before the time limit fired.
+TEST_F(XQueryTimeLimit, QueryThatAllocatesWithoutBoundIsStopped)
+{
+    const Page page = ParsePage(kPage);
+    ASSERT_EQ(Eval(page, "1").status, Status::Ok);
+    SetScriptMemoryLimit(std::size_t(256) << 20);
+    const Outcome run = Eval(page, "string-length(fold-left(1 to 31, 'a', function($a, $b) { $a || $a }))");
+    EXPECT_EQ(run.status, Status::MemoryLimit) << run.error;
+    EXPECT_NE(run.error.find("256 MB"), std::string::npos) << run.error;
+    SetScriptMemoryLimit(kDefaultScriptMemoryLimit);
+    const Outcome next = Eval(page, "count(//li)");
+    ASSERT_EQ(next.status, Status::Ok) << next.error;
+}
 
 TEST_F(XQueryTimeLimit, EndlessQueryIsStopped)
 {

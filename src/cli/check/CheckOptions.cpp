@@ -1,4 +1,6 @@
 #include "cli/check/CheckOptions.h"
+
+#include "engine/RequestOptions.h"
 #include "core/Translate.h"
 
 #include "ui/model/OptionTables.h"
@@ -171,7 +173,7 @@ QString CheckUsageText()
     QString rows;
     for (int row = 0; row < CustomUserAgentRow; ++row)
         rows += QStringLiteral("  %1  %2\n").arg(row, 2).arg(QString::fromUtf8(UserAgentRow(row).displayName));
-    const TPageWorkerOptions limits;
+    const TTransferLimits limits;
     return QStringLiteral("Usage: tollmarsh-cli check --urls FILE|URL (--rules FILE [--set NAME] | --rule SPEC...)\n"
                           "                           [options]\n"
                           "       tollmarsh-cli check --rule SPEC... --save-rules FILE [--set NAME]\n"
@@ -194,11 +196,12 @@ QString CheckUsageText()
                  "  tollmarsh-cli check --rule 'xpath,name=Title://title' \\\n"
                  "      --rule 'css,name=Image,attr=src:img.product' --save-rules rules.json --set Shop\n"
                  "\n"
-                 "Limits of every page request: connecting may take %1 s, and a transfer that gets\n"
-                 "less than one byte a second for %1 s is abandoned (through a proxy the whole\n"
-                 "request is limited to 10 s instead); a body larger than %2 MiB is refused;\n"
-                 "redirects are followed. A sitemap request is limited to %3 s in all, %4 MiB\n"
-                 "and %5 redirects, and sitemap requests are spaced by the delay too.\n"
+                 "Limits of every page request: connecting may take %1 s, a transfer that gets\n"
+                 "nothing for %1 s is abandoned, and a whole transfer may take %6 s (through a\n"
+                 "proxy the whole request is limited to 10 s instead); a body larger than %2 MiB\n"
+                 "is refused; at most %7 redirects are followed, to http and https only. A sitemap\n"
+                 "request is limited to %3 s in all, %4 MiB and %5 redirects, and sitemap requests\n"
+                 "are spaced by the delay too.\n"
                  "Ctrl+C stops the run and writes the report of the URLs finished so far;\n"
                  "a second Ctrl+C ends the program at once.\n\n")
                  .arg(limits.StallSeconds)
@@ -206,5 +209,7 @@ QString CheckUsageText()
                  .arg(TFetchLimits().TimeoutSeconds)
                  .arg(TFetchLimits().MaxBodyBytes / (1024 * 1024))
                  .arg(TFetchLimits().MaxRedirects)
+                 .arg(limits.TimeLimitMs / 1000)
+                 .arg(limits.MaxRedirects)
            + ExitCodesHelp(true);
 }

@@ -1,89 +1,142 @@
 #include "SitemapReader.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
+#include <QBuffer>
+#include <QIODevice>
+
+#include <libxml/xmlreader.h>
 
 #include <memory>
 
 namespace {
 
-struct ParserCtxtDeleter { void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); } };
-struct DocDeleter { void operator()(xmlDoc* d) const { xmlFreeDoc(d); } };
+struct ReaderDeleter { void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); } };
 
-bool HasName(const xmlNode* node, const char* name)
+int ReadFromDevice(void* aDevice, char* aBuffer, int aLength)
 {
-    // Names are compared without their namespace: the standard sitemap files
-    // declare theirs as the default namespace.
-    return node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, BAD_CAST name) == 0;
+    const qint64 n = static_cast<QIODevice*>(aDevice)->read(aBuffer, aLength);
+    return n < 0 ? -1 : int(n);
 }
 
-// Text and CDATA only: entity references are never expanded, so a declared
-// entity cannot pull in another file or blow up in size.
-QString DirectText(const xmlNode* element)
+int KeepDeviceOpen(void*)
 {
-    QByteArray text;
-    for (const xmlNode* c = element->children; c; c = c->next)
-        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
-            text.append(reinterpret_cast<const char*>(c->content));
-    return QString::fromUtf8(text);
+    return 0;
 }
 
-const xmlNode* FirstChildNamed(const xmlNode* parent, const char* name)
+void KeepLastError(void* aMessage, xmlErrorPtr aError)
 {
-    for (const xmlNode* c = parent->children; c; c = c->next)
-        if (HasName(c, name))
-            return c;
-    return nullptr;
+    if (!aError || aError->level < XML_ERR_ERROR || !aError->message)
+        return;
+    auto* message = static_cast<QString*>(aMessage);
+    *message = QString::fromUtf8(aError->message).trimmed();
+    if (aError->line > 0)
+        *message += QStringLiteral(" (line %1)").arg(aError->line);
+}
+
+// XML's own white space only: a no-break space may belong to an address.
+QString TrimXmlSpace(const QString& aText)
+{
+    const auto isSpace = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    qsizetype b = 0, e = aText.size();
+    while (b < e && isSpace(aText.at(b)))
+        ++b;
+    while (e > b && isSpace(aText.at(e - 1)))
+        --e;
+    return aText.mid(b, e - b);
+}
+
+bool IsText(int aType)
+{
+    return aType == XML_READER_TYPE_TEXT || aType == XML_READER_TYPE_CDATA
+        || aType == XML_READER_TYPE_WHITESPACE || aType == XML_READER_TYPE_SIGNIFICANT_WHITESPACE;
+}
+
+// Names are compared without their namespace: the standard sitemap files
+// declare theirs as the default namespace.
+bool IsElement(xmlTextReader* aReader, int aType, const char* aName)
+{
+    return aType == XML_READER_TYPE_ELEMENT
+        && xmlStrcmp(xmlTextReaderConstLocalName(aReader), BAD_CAST aName) == 0;
 }
 
 }  // namespace
 
-TSitemapContent ReadSitemap(const QByteArray& aXml)
+TSitemapContent ReadSitemap(QIODevice& aDevice, const std::function<bool(const QString&)>& aTake)
 {
     TSitemapContent result;
-    std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter> ctxt(xmlNewParserCtxt());
-    if (!ctxt) {
+    const int options = XML_PARSE_NONET;
+    std::unique_ptr<xmlTextReader, ReaderDeleter> reader(
+        xmlReaderForIO(ReadFromDevice, KeepDeviceOpen, &aDevice, "sitemap.xml", nullptr, options));
+    if (!reader) {
         result.status = TSitemapContent::ParseError;
         result.errorMessage = QStringLiteral("out of memory");
         return result;
     }
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    std::unique_ptr<xmlDoc, DocDeleter> doc(xmlCtxtReadMemory(
-        ctxt.get(), aXml.constData(), int(aXml.size()), "sitemap.xml", nullptr, options));
-    if (!doc || !ctxt->wellFormed) {
-        result.status = TSitemapContent::ParseError;
-        const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-        if (error && error->message) {
-            result.errorMessage = QString::fromUtf8(error->message).trimmed();
-            if (error->line > 0)
-                result.errorMessage += QStringLiteral(" (line %1)").arg(error->line);
-        } else {
-            result.errorMessage = QStringLiteral("not a well-formed XML document");
-        }
-        return result;
-    }
+    QString error;
+    xmlTextReaderSetStructuredErrorHandler(reader.get(), KeepLastError, &error);
 
-    const xmlNode* urlset = nullptr;
-    const xmlNode* index = nullptr;
-    for (const xmlNode* n = doc->children; n && !urlset; n = n->next) {
-        if (HasName(n, "urlset"))
-            urlset = n;
-        else if (!index && HasName(n, "sitemapindex"))
-            index = n;
-    }
-    if (!urlset && !index) {
-        result.status = TSitemapContent::NoUrlset;
-        return result;
-    }
-    if (!urlset)
-        result.status = TSitemapContent::Index;
-    const char* itemName = urlset ? "url" : "sitemap";
-    for (const xmlNode* c = (urlset ? urlset : index)->children; c; c = c->next) {
-        ++result.childCount;
-        if (!HasName(c, itemName))
+    bool rootSeen = false, inUrlset = false, inUrl = false, locTaken = false, inLoc = false;
+    const char* itemName = "url";  // "sitemap" in an index
+    bool taking = bool(aTake);
+    QByteArray loc;
+    const auto hand = [&](const QByteArray& aText) {
+        if (taking)
+            taking = aTake(TrimXmlSpace(QString::fromUtf8(aText)));
+    };
+    int rc;
+    while ((rc = xmlTextReaderRead(reader.get())) == 1) {
+        if (aTake && !taking)
+            return result;  // the taker has all it wants
+        const int type = xmlTextReaderNodeType(reader.get());
+        const int depth = xmlTextReaderDepth(reader.get());
+        const bool empty = xmlTextReaderIsEmptyElement(reader.get()) == 1;
+        if (depth == 0 && type == XML_READER_TYPE_ELEMENT && !rootSeen) {
+            rootSeen = true;
+            inUrlset = IsElement(reader.get(), type, "urlset");
+            if (!inUrlset && IsElement(reader.get(), type, "sitemapindex")) {
+                inUrlset = true;
+                itemName = "sitemap";
+                result.status = TSitemapContent::Index;
+            }
+        } else if (!inUrlset) {
             continue;
-        if (const xmlNode* loc = FirstChildNamed(c, "loc"))
-            result.candidates.append(DirectText(loc));
+        } else if (depth == 1 && type != XML_READER_TYPE_END_ELEMENT) {
+            ++result.childCount;
+            inUrl = IsElement(reader.get(), type, itemName) && !empty;
+            locTaken = false;
+        } else if (inUrl && depth == 2 && !locTaken && IsElement(reader.get(), type, "loc")) {
+            locTaken = true;
+            loc.clear();
+            inLoc = !empty;
+            if (empty)
+                hand(loc);
+        } else if (inLoc && depth == 3 && IsText(type)) {
+            // Text and CDATA only: entity references are never expanded.
+            loc.append(reinterpret_cast<const char*>(xmlTextReaderConstValue(reader.get())));
+        } else if (inLoc && depth == 2 && type == XML_READER_TYPE_END_ELEMENT) {
+            inLoc = false;
+            hand(loc);
+        }
     }
+    if (rc < 0 || !rootSeen) {
+        result.status = TSitemapContent::ParseError;
+        result.errorMessage = error.isEmpty() ? QStringLiteral("not a well-formed XML document") : error;
+    } else if (!inUrlset) {
+        result.status = TSitemapContent::NoUrlset;
+    }
+    return result;
+}
+
+TSitemapContent ReadSitemap(const QByteArray& aXml)
+{
+    QBuffer buffer;
+    buffer.setData(aXml);
+    buffer.open(QIODevice::ReadOnly);
+    QStringList candidates;
+    TSitemapContent result = ReadSitemap(buffer, [&candidates](const QString& aCandidate) {
+        candidates.append(aCandidate);
+        return true;
+    });
+    if (result.status != TSitemapContent::ParseError)
+        result.candidates = std::move(candidates);
     return result;
 }

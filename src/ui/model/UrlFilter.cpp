@@ -34,6 +34,11 @@ bool IsSkippedURL(const QString& sURL)
         return true;
     if (UpperASCII(sURL.left(4)) != u"HTTP")
         return true;
+    // A control character (a NUL among them) is never part of an address; libcurl
+    // would fetch the text before a NUL.
+    for (const QChar c : sURL)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
     static const QStringList skipped = {".PNG", ".JPG", ".GIF", ".JPEG", ".ICO", ".JS", ".CSS"};
     return skipped.contains(UpperASCII(FileExtension(sURL)));
 }

@@ -10,6 +10,64 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
+
+namespace {
+
+constexpr qint64 kReadBlockBytes = 1024 * 1024;
+// Longer lines are no addresses; they are dropped rather than held in memory.
+constexpr qsizetype kMaxLineBytes = 1024 * 1024;
+
+qsizetype LastLineBreak(const QByteArray& aBytes)
+{
+    for (qsizetype i = aBytes.size() - 1; i >= 0; --i)
+        if (aBytes.at(i) == '\n' || aBytes.at(i) == '\r')
+            return i;
+    return -1;
+}
+
+// Hands the file's lines to aTake a block at a time, so that the memory stays
+// bounded whatever the file's size; stops as soon as aTake returns false.
+// False on a read error.
+bool ForEachLine(QFile& aFile, const TCodePage& aCodePage, const std::function<bool(const QString&)>& aTake)
+{
+    QByteArray pending;
+    bool droppingLongLine = false;
+    for (;;) {
+        const QByteArray block = aFile.read(kReadBlockBytes);
+        if (aFile.error() != QFileDevice::NoError)
+            return false;
+        const bool atEnd = block.isEmpty();
+        if (atEnd && pending.isEmpty())
+            return true;
+        pending += block;
+        qsizetype cut = atEnd ? pending.size() - 1 : LastLineBreak(pending);
+        // A CR at the very end may be the first half of a CR LF.
+        if (!atEnd && cut == pending.size() - 1 && pending.at(cut) == '\r')
+            cut = LastLineBreak(pending.left(cut));
+        if (cut < 0) {
+            if (pending.size() > kMaxLineBytes) {
+                pending.clear();
+                droppingLongLine = true;
+            }
+            continue;
+        }
+        QStringList lines = TUrlImporter::SplitLines(aCodePage.Decode(pending.left(cut + 1)));
+        pending.remove(0, cut + 1);
+        if (droppingLongLine && !lines.isEmpty()) {
+            lines.removeFirst();  // the end of the dropped line
+            droppingLongLine = false;
+        }
+        for (const QString& line : lines)
+            if (!aTake(line))
+                return true;
+        if (atEnd)
+            return true;
+    }
+}
+
+}  // namespace
+
 TUrlImporter::TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlListView& aView,
                            IDialogs& aDialogs, const TClock& aClock)
     : FList(aList), FTable(aTable), FView(aView), FDialogs(aDialogs), FClock(aClock)
@@ -88,16 +146,16 @@ bool TUrlImporter::ImportTextFile(const QString& aFileName, const TCodePage& aCo
         FDialogs.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // A file that cannot be read at all changes nothing.
+    file.peek(1);
     if (file.error() != QFileDevice::NoError) {
         FDialogs.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
         return false;
     }
     Prepare();
     // No byte-order mark is recognised: it stays part of the first line.
-    for (const QString& line : SplitLines(aCodePage.Decode(bytes)))
-        if (!Accept(line))
-            break;
+    if (!ForEachLine(file, aCodePage, [this](const QString& aLine) { return Accept(aLine); }))
+        FDialogs.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
     Close("Данные загружены");
     return true;
 }
@@ -105,14 +163,17 @@ bool TUrlImporter::ImportTextFile(const QString& aFileName, const TCodePage& aCo
 bool TUrlImporter::ImportSitemap(const QString& aFileName)
 {
     QFile file(aFileName);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+    if (!file.open(QIODevice::ReadOnly)) {
         FDialogs.ShowWarning(Tr("Ошибка при разборе файла: ") + file.errorString());
         return false;
     }
-    const TSitemapContent sitemap = ReadSitemap(bytes);
+    // Read twice, each time as a stream: first whether the whole file parses,
+    // then the candidates, so that memory stays bounded whatever its size.
+    const TSitemapContent sitemap = ReadSitemap(file);
+    if (file.error() != QFileDevice::NoError) {
+        FDialogs.ShowWarning(Tr("Ошибка при разборе файла: ") + file.errorString());
+        return false;
+    }
     if (sitemap.status == TSitemapContent::ParseError) {
         FDialogs.ShowWarning(Tr("Ошибка при разборе файла: ") + sitemap.errorMessage);
         return false;
@@ -126,11 +187,13 @@ bool TUrlImporter::ImportSitemap(const QString& aFileName)
     }
     int position = 0;
     FView.SetProgress(position, sitemap.childCount);
-    for (const QString& candidate : sitemap.candidates) {
-        if (!Accept(candidate))
-            break;
+    file.seek(0);
+    ReadSitemap(file, [this, &position, &sitemap](const QString& aCandidate) {
+        if (!Accept(aCandidate))
+            return false;
         FView.SetProgress(++position, sitemap.childCount);
-    }
+        return true;
+    });
     Close("Данные загружены");
     FView.HideProgress();
     return true;

@@ -1,6 +1,7 @@
 // XPath 1.0 by libxml2; XPath 2.0 and later by the XPath 3.1 engine.
 #include "xmlquery/api/Evaluators.h"
 
+#include "xmlquery/Interruption.h"
 #include "xmlquery/LibxmlSetup.h"
 #include "xmlquery/api/XPathDialect.h"
 #include "xmlquery/api/XQueryResults.h"
@@ -112,7 +113,19 @@ int EvaluateXPath(const CachedPage& page, const std::string& query, const ValueO
     if (!compiled) return EvaluateXPath31(page, query, options, json);
 
     context->lastError = 0;
-    ObjectPtr object(xmlXPathCompiledEval(compiled.get(), context->context.get()));
+    ObjectPtr object;
+    bool stopped = false;
+    {
+        // libxml2's node-set merges are quadratic, so the operation limit alone
+        // does not bound the time: the watch lowers it to stop the evaluation at
+        // the next node it visits.
+        xmlXPathContext* raw = context->context.get();
+        const EvaluationWatch watch(CurrentEvaluation(),
+                                    [raw] { __atomic_store_n(&raw->opLimit, 1UL, __ATOMIC_RELAXED); });
+        object.reset(xmlXPathCompiledEval(compiled.get(), raw));
+        stopped = watch.Fired();
+    }
+    if (stopped) return P1XQ_ERR_INTERRUPTED;
     if (!object) {
         // A function only a later XPath knows, missed by the text check.
         if (context->lastError == XML_XPATH_UNKNOWN_FUNC_ERROR) return EvaluateXPath31(page, query, options, json);

@@ -18,6 +18,7 @@ int Evaluate(const CachedPage& page, const std::string& query, xquery::Language 
     case xquery::Status::Ok: break;
     case xquery::Status::CompileError: return P1XQ_ERR_QUERY_COMPILE;
     case xquery::Status::EvaluationError: return P1XQ_ERR_EVALUATION;
+    case xquery::Status::MemoryLimit: return P1XQ_ERR_MEMORY;
     default: return P1XQ_ERR_INTERNAL;
     }
     JsonArrayText out;

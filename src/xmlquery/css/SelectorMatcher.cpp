@@ -128,13 +128,14 @@ bool SelectorMatcher::MatchesInner(const SelectorList& list, const xmlNode* elem
     const auto known = results.find(element);
     if (known != results.end()) return known->second;
     const bool result = MatchesListDirect(list, element);
-    results.emplace(element, result);
+    if (memoEntries_ < kMaxMemoEntries && results.emplace(element, result).second) ++memoEntries_;
     return result;
 }
 
 bool SelectorMatcher::MatchesListDirect(const SelectorList& list, const xmlNode* element)
 {
     for (const ComplexSelector& complex : list.selectors) {
+        guard_.Tick();
         const std::size_t last = complex.compounds.size() - 1;
         if (MatchesCompound(complex.compounds[last], element) &&
             MatchLeftOf(complex, last, element) == Outcome::Matches)
@@ -184,6 +185,7 @@ SelectorMatcher::Outcome SelectorMatcher::Scan(const ComplexSelector& complex, s
     const std::size_t firstPassed = passed_.size();
     Outcome result = exhausted;
     for (const xmlNode* node = start; node; node = next(node)) {
+        guard_.Tick();
         const auto known = memo.find(node);
         if (known != memo.end()) {
             result = known->second;
@@ -193,14 +195,21 @@ SelectorMatcher::Outcome SelectorMatcher::Scan(const ComplexSelector& complex, s
         if (settles(outcome)) {
             result = outcome;
             // A walk that settles at once is as cheap to repeat as to look up.
-            if (passed_.size() > firstPassed) memo.emplace(node, outcome);
+            if (passed_.size() > firstPassed) Remember(memo, node, outcome);
             break;
         }
         passed_.push_back(node);
     }
-    for (std::size_t i = firstPassed; i < passed_.size(); ++i) memo.emplace(passed_[i], result);
+    for (std::size_t i = firstPassed; i < passed_.size(); ++i) Remember(memo, passed_[i], result);
     passed_.resize(firstPassed);
     return result;
+}
+
+void SelectorMatcher::Remember(std::unordered_map<const xmlNode*, Outcome>& memo, const xmlNode* node,
+                               Outcome outcome)
+{
+    if (memoEntries_ >= kMaxMemoEntries) return;
+    if (memo.emplace(node, outcome).second) ++memoEntries_;
 }
 
 SelectorMatcher::Outcome SelectorMatcher::Step(const ComplexSelector& complex, std::size_t index,

@@ -11,6 +11,7 @@
 #include "xmlquery/css/ElementLanguage.h"
 #include "xmlquery/css/ForeignElements.h"
 #include "xmlquery/css/FormStates.h"
+#include "xmlquery/Interruption.h"
 #include "xmlquery/css/SelectorTypes.h"
 
 #include <libxml/tree.h>
@@ -100,6 +101,13 @@ private:
     // :has(): per compound of a relative selector, per element.
     using NodeFlags = std::unordered_map<const xmlNode*, bool>;
     std::unordered_map<const CompoundSelector*, NodeFlags> reaches_, descendantReaches_, laterReaches_;
+    // The walk memos grow with selectors times elements (a long selector list
+    // on a large page): past this many entries walks are no longer remembered,
+    // which costs time (bounded by the evaluation's budget), not memory.
+    static constexpr std::size_t kMaxMemoEntries = 2'000'000;
+    std::size_t memoEntries_ = 0;
+    void Remember(std::unordered_map<const xmlNode*, Outcome>& memo, const xmlNode* node, Outcome outcome);
+    LoopGuard guard_{CurrentEvaluation()};
 
     std::vector<const xmlNode*> passed_;  // stack of the walks in progress, see Scan()
     std::string scratch_;  // attribute values that span several nodes

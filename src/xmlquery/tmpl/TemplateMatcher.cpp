@@ -1,6 +1,7 @@
 // Applies a parsed template to a page: depth-first search over page elements
 // in document order with backtracking, bounded by a step budget.
 
+#include "xmlquery/Interruption.h"
 #include "xmlquery/tmpl/HtmlTemplate.h"
 #include "xmlquery/tmpl/PageIndex.h"
 #include "xmlquery/tmpl/PageText.h"
@@ -66,6 +67,7 @@ private:
     const TemplateElement& El(int t) const { return tmpl_.elements[std::size_t(t)]; }
 
     bool Step(std::uint64_t n = 1) {
+        guard_.Tick();
         steps_ += n;
         if (!collecting_ && steps_ > budget_) exhausted_ = true;
         return !exhausted_;
@@ -211,6 +213,7 @@ private:
     const Template& tmpl_;
     PageIndex page_;
     std::uint64_t budget_;
+    LoopGuard guard_{CurrentEvaluation()};
     std::uint64_t steps_ = 0;
     bool exhausted_ = false;
     bool collecting_ = false;

@@ -8,20 +8,43 @@ namespace {
 
 const char* Chars(const xmlChar* text) { return text ? reinterpret_cast<const char*>(text) : ""; }
 
-void AppendToken(std::string& out, DomToken token)
+// Where the next token goes: the current chunk, or a new one when it is full.
+std::string& NextToken(DomStream& stream)
 {
+    if (stream.chunks.empty() || stream.tokensInChunk >= kTokensPerChunk) {
+        if (!stream.chunks.empty()) {
+            stream.chunks.back().back() = ']';  // the comma after the last token
+        }
+        stream.chunks.emplace_back("[");
+        stream.tokensInChunk = 0;
+    }
+    ++stream.tokensInChunk;
+    return stream.chunks.back();
+}
+
+void AppendToken(DomStream& stream, DomToken token)
+{
+    std::string& out = NextToken(stream);
     out += static_cast<char>('0' + token);
     out += ',';
 }
 
-void AppendString(std::string& out, const xmlChar* text)
+void AppendCount(DomStream& stream, std::size_t count)
 {
+    std::string& out = NextToken(stream);
+    out += std::to_string(count);
+    out += ',';
+}
+
+void AppendString(DomStream& stream, const xmlChar* text)
+{
+    std::string& out = NextToken(stream);
     const char* chars = Chars(text);
     AppendJsonString(out, chars, std::strlen(chars));
     out += ',';
 }
 
-void AppendAttributeValue(std::string& out, xmlAttr* attr)
+void AppendAttributeValue(DomStream& out, xmlAttr* attr)
 {
     const xmlNode* child = attr->children;
     if (child && !child->next && child->type == XML_TEXT_NODE) {  // the usual case: no copy
@@ -33,14 +56,13 @@ void AppendAttributeValue(std::string& out, xmlAttr* attr)
     xmlFree(value);
 }
 
-void AppendElementStart(std::string& out, xmlNode* element)
+void AppendElementStart(DomStream& out, xmlNode* element)
 {
     AppendToken(out, kOpen);
     AppendString(out, element->name);
     std::size_t count = 0;
     for (xmlAttr* attr = element->properties; attr; attr = attr->next) ++count;
-    out += std::to_string(count);
-    out += ',';
+    AppendCount(out, count);
     for (xmlAttr* attr = element->properties; attr; attr = attr->next) {
         AppendString(out, attr->name);
         AppendAttributeValue(out, attr);
@@ -53,16 +75,16 @@ bool AppendNode(DomStream& stream, xmlNode* node)
     switch (node->type) {
     case XML_ELEMENT_NODE:
         stream.elements.push_back(node);
-        AppendElementStart(stream.json, node);
+        AppendElementStart(stream, node);
         return true;
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
-        AppendToken(stream.json, kText);
-        AppendString(stream.json, node->content);
+        AppendToken(stream, kText);
+        AppendString(stream, node->content);
         return false;
     case XML_COMMENT_NODE:
-        AppendToken(stream.json, kComment);
-        AppendString(stream.json, node->content);
+        AppendToken(stream, kComment);
+        AppendString(stream, node->content);
         return false;
     default:  // doctype, processing instructions, entity references: not part of the page's DOM
         return false;
@@ -99,7 +121,6 @@ void AppendJsonString(std::string& out, const char* text, std::size_t length)
 DomStream WriteDomStream(xmlDoc* doc)
 {
     DomStream stream;
-    stream.json = "[";
     if (doc) {
         bool rootWritten = false;
         for (xmlNode* top = doc->children; top; top = top->next) {
@@ -116,17 +137,19 @@ DomStream WriteDomStream(xmlDoc* doc)
                     node = node->children;
                     continue;
                 }
-                if (node->type == XML_ELEMENT_NODE) AppendToken(stream.json, kClose);
+                if (node->type == XML_ELEMENT_NODE) AppendToken(stream, kClose);
                 while (node != top && !node->next) {
                     node = node->parent;
-                    AppendToken(stream.json, kClose);
+                    AppendToken(stream, kClose);
                 }
                 node = node == top ? nullptr : node->next;
             }
         }
     }
-    if (stream.json.back() == ',') stream.json.pop_back();
-    stream.json += ']';
+    if (stream.chunks.empty()) stream.chunks.emplace_back("[");
+    std::string& last = stream.chunks.back();
+    if (last.back() == ',') last.back() = ']';
+    else last += ']';
     return stream;
 }
 

@@ -15,8 +15,14 @@ namespace xq::xquery {
 //   4, data                                      comment
 enum DomToken { kOpen = 1, kClose = 2, kText = 3, kComment = 4 };
 
+// Qt 6.4's JSON.parse crashes on an array of about 600 000 values, so the
+// stream is cut into chunks of at most this many tokens, each a JSON array of
+// its own; a chunk may end anywhere between two tokens.
+inline constexpr std::size_t kTokensPerChunk = 50'000;
+
 struct DomStream {
-    std::string json;
+    std::vector<std::string> chunks;
+    std::size_t tokensInChunk = 0;
     // Every element written, in the order of its start token: the script side
     // numbers its elements the same way, so a result maps back to a node.
     std::vector<xmlNode*> elements;

@@ -4,6 +4,7 @@
 #include "xmlquery/xquery/EngineCounters.h"
 #include "xmlquery/xquery/EvaluationLimits.h"
 #include "xmlquery/xquery/InterruptWatchdog.h"
+#include "xmlquery/Interruption.h"
 
 #include <QFile>
 #include <QJSEngine>
@@ -32,6 +33,7 @@ const QString kConsoleShim = QStringLiteral(
     " return { log: none, info: none, warn: none, error: none, debug: none, trace: none }; })();");
 
 std::atomic<long long> gLimitMs{kDefaultEvaluationLimit.count()};
+std::atomic<std::size_t> gMemoryLimit{kDefaultScriptMemoryLimit};
 std::atomic<int> gDocumentBuilds{0};
 std::atomic<int> gLiveEngines{0};
 
@@ -68,6 +70,8 @@ void SetEvaluationTimeLimit(std::chrono::milliseconds limit) { gLimitMs.store(li
 
 std::chrono::milliseconds EvaluationTimeLimit() { return std::chrono::milliseconds(gLimitMs.load()); }
 
+void SetScriptMemoryLimit(std::size_t bytes) { gMemoryLimit.store(bytes); }
+std::size_t ScriptMemoryLimit() { return gMemoryLimit.load(); }
 int PageBuildCount() { return gDocumentBuilds.load(); }
 
 int LiveEngineCount() { return gLiveEngines.load(); }
@@ -139,8 +143,31 @@ ScriptCall ScriptHost::Call(const QJSValue& function, const QJSValueList& args, 
 {
     ScriptCall call;
     watchdog_->Arm(limit);
-    call.value = function.call(args);
+    bool stopped = false;
+    bool outOfMemory = false;  // written by the watch thread before Fired() can say so
+    {
+        InterruptCheck check = CurrentEvaluation();
+        check.LimitMemoryGrowth(ScriptMemoryLimit());
+        const EvaluationWatch watch(check, [this, check, &outOfMemory] {
+            outOfMemory = check.MemoryExceeded();
+            engine_->setInterrupted(true);
+        });
+        call.value = function.call(args);
+        stopped = watch.Fired();
+    }
     call.timedOut = watchdog_->Disarm();
+    if (stopped) {
+        // The watch can no longer fire: the engine may take the next call.
+        engine_->setInterrupted(false);
+        call.timedOut = !outOfMemory;
+        call.outOfMemory = outOfMemory;
+        call.error = outOfMemory ? "the query was stopped for using more than " +
+                                       std::to_string(ScriptMemoryLimit() >> 20) + " MB of memory"
+                                 : "the query was interrupted";
+        call.value = QJSValue();
+        if (outOfMemory) engine_->collectGarbage();
+        return call;
+    }
     if (call.timedOut) {
         call.error = "the query was stopped after running for " +
                      (limit.count() % 1000 == 0 ? std::to_string(limit.count() / 1000) + " s"
@@ -179,7 +206,12 @@ ScriptCall ScriptHost::Page(xmlDoc* doc, std::uint64_t generation)
     pageGeneration_ = generation;
 
     DomStream stream = WriteDomStream(doc);
-    ScriptCall built = Call(buildDocument_, {QJSValue(QString::fromUtf8(stream.json))}, EvaluationTimeLimit());
+    QJSValue chunks = engine_->newArray(static_cast<quint32>(stream.chunks.size()));
+    for (std::size_t k = 0; k < stream.chunks.size(); ++k) {
+        chunks.setProperty(static_cast<quint32>(k), QString::fromUtf8(stream.chunks[k]));
+        std::string().swap(stream.chunks[k]);
+    }
+    ScriptCall built = Call(buildDocument_, {chunks}, EvaluationTimeLimit());
     pageFailed_ = !built.ok;
     pageFailure_ = pageFailed_ ? built : ScriptCall();
     if (!built.ok) return built;

@@ -20,6 +20,7 @@ struct ScriptCall {
     QJSValue value;      // the function's result when ok
     bool ok = false;
     bool timedOut = false;
+    bool outOfMemory = false;  // stopped for making the process grow too much
     std::string error;   // the thrown message when not ok
 };
 

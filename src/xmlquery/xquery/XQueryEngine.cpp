@@ -82,11 +82,13 @@ Status Evaluate(xmlDoc* doc, std::uint64_t generation, const std::string& queryU
     const ScriptCall page = host->Page(doc, generation);
     if (!page.ok) {
         SetError(error, "the page could not be prepared for XQuery: " + page.error);
+        if (page.outOfMemory) return Status::MemoryLimit;
         return page.timedOut ? Status::EvaluationError : Status::InternalError;
     }
     const ScriptCall results = host->Evaluate(QString::fromUtf8(queryUtf8), page.value, IsXQuery(language));
     if (!results.ok) {
         SetError(error, TidyErrorMessage(results.error));
+        if (results.outOfMemory) return Status::MemoryLimit;
         return IsStaticErrorCode(FindErrorCode(results.error)) ? Status::CompileError : Status::EvaluationError;
     }
     return ReadResults(*host, results.value, out, error) ? Status::Ok : Status::InternalError;

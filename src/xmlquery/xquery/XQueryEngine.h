@@ -19,7 +19,7 @@ struct ResultItem {
     bool boolean = false;
 };
 
-enum class Status { Ok, CompileError, EvaluationError, InternalError };
+enum class Status { Ok, CompileError, EvaluationError, InternalError, MemoryLimit };
 
 // Evaluates the query over the document. The page's DOM is built once per
 // (doc, generation) on this thread and reused for later queries of the same page,

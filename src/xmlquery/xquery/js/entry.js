@@ -37,22 +37,38 @@ function createElement(doc, name) {
 // Elements join their parent when they close, so every insertion is into a
 // parent that is not yet attached: the DOM's ancestor check then stays short
 // and deep pages build in linear time (top-down insertion is quadratic).
-function build(json) {
-    const tokens = JSON.parse(json);
+// The stream arrives in chunks (JSON arrays) that may end between any two
+// tokens; each chunk is parsed when the previous one is used up and dropped.
+function build(chunks) {
+    let tokens = [];
+    let chunk = 0;
+    let i = 0;
+    const more = function () {
+        while (i >= tokens.length) {
+            if (chunk >= chunks.length) return false;
+            tokens = JSON.parse(chunks[chunk]);
+            chunks[chunk++] = null;
+            i = 0;
+        }
+        return true;
+    };
+    const take = function () {
+        if (!more()) throw new Error('truncated document tokens');
+        return tokens[i++];
+    };
     const doc = new Document();
     const open = [];
     let index = 0;
-    let i = 0;
     const parent = function () { return open.length ? open[open.length - 1] : doc; };
-    while (i < tokens.length) {
+    while (i < tokens.length || more()) {
         const token = tokens[i++];
         if (token === OPEN) {
-            const element = createElement(doc, tokens[i++]);
+            const element = createElement(doc, i < tokens.length ? tokens[i++] : take());
             element[INDEX] = index++;
-            const attributeCount = tokens[i++];
+            const attributeCount = i < tokens.length ? tokens[i++] : take();
             for (let a = 0; a < attributeCount; ++a) {
-                const name = tokens[i++];
-                const value = tokens[i++];
+                const name = i < tokens.length ? tokens[i++] : take();
+                const value = i < tokens.length ? tokens[i++] : take();
                 try {
                     element.setAttribute(name, value);
                 } catch (e) {
@@ -64,9 +80,9 @@ function build(json) {
             const element = open.pop();
             parent().appendChild(element);
         } else if (token === TEXT) {
-            parent().appendChild(doc.createTextNode(tokens[i++]));
+            parent().appendChild(doc.createTextNode(i < tokens.length ? tokens[i++] : take()));
         } else if (token === COMMENT) {
-            parent().appendChild(doc.createComment(tokens[i++]));
+            parent().appendChild(doc.createComment(i < tokens.length ? tokens[i++] : take()));
         } else {
             throw new Error('bad document token ' + token);
         }
@@ -118,9 +134,9 @@ function failure(e) {
     return { error: String(message) };
 }
 
-export function buildDocument(json) {
+export function buildDocument(chunks) {
     try {
-        return build(json);
+        return build(chunks);
     } catch (e) {
         return failure(e);
     }
