@@ -1,7 +1,7 @@
 // The run controller with scripted workers: dispatching, finishing, the three
 // run modes, cancelling and the end-of-run columns.
 
-#include "controller_fixture.h"
+#include "ControllerFixture.h"
 
 #include <QDateTime>
 

@@ -1,7 +1,7 @@
 // The run controller with workers on real threads: whole runs, the thread
 // limit, destruction during a run, and one run through the real page worker.
 
-#include "controller_fixture.h"
+#include "ControllerFixture.h"
 
 #include "engine/CurlSession.h"
 #include "TestHttpServer.h"
