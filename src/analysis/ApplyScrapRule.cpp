@@ -2,6 +2,7 @@
 
 #include "analysis/PageAnalysis.h"
 
+#include "core/TextUtil.h"
 #include "xmlquery/Utf8Repair.h"
 
 #include <string>
@@ -53,7 +54,6 @@ const QString& DecodedText(TPageState& aState)
 bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
 {
     if (!aState.ContentChecked) {
-        static const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
         const QByteArray& body = aState.Body;
         std::string repaired;
         aState.ContentIsLibraryText =

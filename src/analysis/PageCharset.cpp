@@ -3,6 +3,7 @@
 #include "analysis/PageAnalysis.h"
 
 #include "core/CodePage.h"
+#include "core/TextUtil.h"
 
 namespace {
 
@@ -82,9 +83,8 @@ QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset)
     if (aCharset == kWindows1251 || aCharset == kWindows1252)
         return TCodePage(aCharset.toLatin1()).Decode(aBody);
     // Every invalid sequence becomes U+FFFD; a byte-order mark is not page text.
-    static const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
     if (aBody.startsWith(kUtf8Bom))
-        return QString::fromUtf8(aBody.constData() + kUtf8Bom.size(), aBody.size() - kUtf8Bom.size());
+        return QString::fromUtf8(QByteArrayView(aBody).sliced(QByteArrayView(kUtf8Bom).size()));
     return QString::fromUtf8(aBody);
 }
 

@@ -2,8 +2,8 @@
 
 #include "analysis/PageAnalysis.h"
 #include "cli/CliArgs.h"
+#include "core/TextUtil.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -153,16 +153,9 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
     QByteArray page;
     if (fromFile) {
         const QString path = args.Value(QStringLiteral("file"));
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
-                                   .arg(path, file.errorString()));
-            return kExitUsage;
-        }
-        page = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2")
-                                   .arg(path, file.errorString()));
+        QString error;
+        if (!ReadWholeFile(path, page, &error)) {
+            WriteLine(aIo.Err, QStringLiteral("tollmarsh-cli query: cannot read \"%1\": %2").arg(path, error));
             return kExitUsage;
         }
     } else {

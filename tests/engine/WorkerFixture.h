@@ -1,6 +1,8 @@
 #pragma once
 // Runs page workers against the loopback server and collects what they post.
 
+#include "ClosedPort.h"
+#include "EventPump.h"
 #include "TestHttpServer.h"
 #include "core/Messages.h"
 #include "core/RunModel.h"
@@ -48,20 +50,6 @@ public:
         return QObject::event(e);
     }
 };
-
-// Delivers posted messages until aDone holds or aTimeoutMs passes.
-inline bool PumpUntil(const std::function<bool()>& aDone, int aTimeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(aTimeoutMs);
-    while (!aDone()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::sendPostedEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    QCoreApplication::sendPostedEvents();
-    return true;
-}
 
 inline std::unique_ptr<TScrapRule> RegExRule(const QString& aPattern)
 {
@@ -143,13 +131,3 @@ protected:
     std::unique_ptr<TURLTaskInfoPool> Pool;
     std::vector<std::unique_ptr<TPageWorker>> Workers;
 };
-
-// A port that nothing listens on: bound once, then released.
-inline int ClosedPort()
-{
-    TTestHttpServer probe;
-    EXPECT_TRUE(probe.Start());
-    const int port = probe.Port();
-    probe.Stop();
-    return port;
-}

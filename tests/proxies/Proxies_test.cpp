@@ -129,14 +129,6 @@ TEST(ProxyImport, TextFilesAreDecodedByTheirByteOrderMark)
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(ProxySplit, LinesBreakAtCrLfLfAndCr)
-{
-    EXPECT_EQ(SplitTextLines(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitTextLines(QStringLiteral("a\n\nb\r\n")), (QStringList{"a", "", "b"}));
-    EXPECT_EQ(SplitTextLines(QStringLiteral("\r\n\r")), (QStringList{"", ""}));
-    EXPECT_EQ(SplitTextLines(QString()), QStringList());
-}
-
 TEST(ProxyRandom, EveryEntryIsDrawnUniformly)
 {
     TProxies list;

@@ -1,5 +1,6 @@
 #include "ResultsTable.h"
 
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 
 #include <QSet>
@@ -12,20 +13,6 @@ const char* const FixedCaptions[FixedColumnCount] = {"№", "URL", "Код от�
 bool HasOkResults(const TURLTaskInfo* t)
 {
     return t && t->TaskResults && t->TaskResults->TaskResult == trOk;
-}
-
-// Text order: ASCII letters upper-cased, then code unit by code unit.
-int CompareText(const QString& a, const QString& b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
-        if (x >= u'a' && x <= u'z') x = char16_t(x - 32);
-        if (y >= u'a' && y <= u'z') y = char16_t(y - 32);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 int ResultCount(const TURLTaskInfo* t)
@@ -115,12 +102,12 @@ int TResultsTable::Compare(const TURLTaskInfo* a, const TURLTaskInfo* b, int aCo
 {
     switch (aColumn) {
     case 0: return a->Num - b->Num;
-    case 1: return CompareText(a->URL, b->URL);
+    case 1: return CompareTextASCII(a->URL, b->URL);
     case 3: return ResultCount(a) - ResultCount(b);
     default:
         if (aColumn < 0)
             return 0;
-        return CompareText(CellText(a, aColumn), CellText(b, aColumn));
+        return CompareTextASCII(CellText(a, aColumn), CellText(b, aColumn));
     }
 }
 
@@ -146,7 +133,7 @@ void TResultsTable::HeaderClick(int aColumn)
     }
     const bool ascending = FAscending;
     auto before = [&](const Keyed& x, const Keyed& y) {
-        const int c = textual ? CompareText(x.key, y.key) : Compare(x.row.task, y.row.task, aColumn);
+        const int c = textual ? CompareTextASCII(x.key, y.key) : Compare(x.row.task, y.row.task, aColumn);
         return ascending ? c < 0 : c > 0;
     };
     std::stable_sort(keyed.begin(), keyed.end(), before);  // a merge sort: equal rows keep their order

@@ -1,25 +1,11 @@
 #include "ui/model/RuleValidity.h"
 
 #include "analysis/PageAnalysis.h"
-
-namespace {
-
-// Blanks and control characters (code 32 and below) from both ends.
-QString TrimControls(const QString& s)
-{
-    int begin = 0, end = int(s.size());
-    while (begin < end && s.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && s.at(end - 1).unicode() <= 32)
-        --end;
-    return s.mid(begin, end - begin);
-}
-
-}  // namespace
+#include "core/TextUtil.h"
 
 QString RuleProblemSource(const TScrapRule& aRule)
 {
-    if (TrimControls(aRule.Query).isEmpty())
+    if (TrimBlanks(aRule.Query).isEmpty())
         return QStringLiteral("Значение запроса пусто. Вы не сможете запустить проверку");
     // the untrimmed query is what runs, so it is what is checked
     const bool valid = aRule.QueryType == qtTemplate ? CheckTemplateValid(aRule.Query)

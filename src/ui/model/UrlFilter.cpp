@@ -1,16 +1,10 @@
 #include "UrlFilter.h"
 
+#include "core/TextUtil.h"
+
 #include <QStringList>
 
 namespace {
-
-QString UpperASCII(QString s)
-{
-    for (QChar& c : s)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 'a' + 'A');
-    return s;
-}
 
 // The extension as a file name's: from the last ".", ":" or backslash, when that
 // character is a "."; a query string or fragment stays part of it.
@@ -32,8 +26,8 @@ bool IsSkippedURL(const QString& sURL)
 {
     if (sURL.isEmpty())
         return true;
-    if (UpperASCII(sURL.left(4)) != u"HTTP")
+    if (FoldASCII(sURL.left(4)) != u"HTTP")
         return true;
     static const QStringList skipped = {".PNG", ".JPG", ".GIF", ".JPEG", ".ICO", ".JS", ".CSS"};
-    return skipped.contains(UpperASCII(FileExtension(sURL)));
+    return skipped.contains(FoldASCII(FileExtension(sURL)));
 }

@@ -3,33 +3,14 @@
 #include "ResultsTable.h"
 #include "SitemapReader.h"
 #include "UrlFilter.h"
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 TUrlImporter::TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlImportView& aView)
     : FList(aList), FTable(aTable), FView(aView)
 {
-}
-
-QStringList TUrlImporter::SplitLines(const QString& aText)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = aText.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = aText.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(aText.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && aText.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(aText.mid(start));
-    return lines;
 }
 
 void TUrlImporter::Prepare()
@@ -80,19 +61,15 @@ bool TUrlImporter::ImportTextFile(const QString& aFileName, const TCodePage& aCo
         FView.ShowWarning(Tr("Файл с данными для импорта не найден!"));
         return false;
     }
-    QFile file(aFileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        FView.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        FView.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {file.errorString()}));
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(aFileName, bytes, &error)) {
+        FView.ShowWarning(FormatText(Tr("Не удалось прочитать файл: %s"), {error}));
         return false;
     }
     Prepare();
     // No byte-order mark is recognised: it stays part of the first line.
-    for (const QString& line : SplitLines(aCodePage.Decode(bytes)))
+    for (const QString& line : SplitTextLines(aCodePage.Decode(bytes)))
         if (!Accept(line))
             break;
     Close("Данные загружены");
@@ -101,12 +78,10 @@ bool TUrlImporter::ImportTextFile(const QString& aFileName, const TCodePage& aCo
 
 bool TUrlImporter::ImportSitemap(const QString& aFileName)
 {
-    QFile file(aFileName);
     QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        FView.ShowWarning(Tr("Ошибка при разборе файла: ") + file.errorString());
+    QString error;
+    if (!ReadWholeFile(aFileName, bytes, &error)) {
+        FView.ShowWarning(Tr("Ошибка при разборе файла: ") + error);
         return false;
     }
     const TSitemapContent sitemap = ReadSitemap(bytes);
@@ -135,18 +110,11 @@ bool TUrlImporter::ImportClipboardText(const QString& aText)
 {
     if (aText.isEmpty())
         return false;
-    const QStringList lines = SplitLines(aText);
+    const QStringList lines = SplitTextLines(aText);
     Prepare();
-    for (const QString& line : lines) {
-        // Characters up to and including the space are trimmed at both ends.
-        qsizetype b = 0, e = line.size();
-        while (b < e && line.at(b).unicode() <= 0x20)
-            ++b;
-        while (e > b && line.at(e - 1).unicode() <= 0x20)
-            --e;
-        if (!Accept(line.mid(b, e - b)))
+    for (const QString& line : lines)
+        if (!Accept(TrimBlanks(line)))
             break;
-    }
     Close("Данные вставлены из буфера обмена");
     return true;
 }

@@ -41,9 +41,6 @@ public:
     bool ImportSitemap(const QString& aFileName);
     bool ImportClipboardText(const QString& aText);
 
-    // Text split into lines at CR, LF or CR LF.
-    static QStringList SplitLines(const QString& aText);
-
 private:
     void Prepare();
     // False when the limit stops the import.
