@@ -55,12 +55,10 @@ bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
 {
     if (!aState.ContentChecked) {
         const QByteArray& body = aState.Body;
-        std::string repaired;
         aState.ContentIsLibraryText =
             !body.isEmpty() && !body.startsWith(kUtf8Bom) && !body.contains('\0')
             && DetectPageCharset(body) == QLatin1String("UTF8")
-            && xq::MakeValidUtf8(std::string_view(body.constData(), size_t(body.size())), repaired).data()
-                   == body.constData();
+            && xq::IsValidUtf8(std::string_view(body.constData(), size_t(body.size())));
         aState.ContentChecked = true;
     }
     QByteArray shared = aBody;  // data_ptr() is not const; a copy only shares

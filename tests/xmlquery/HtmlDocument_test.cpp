@@ -118,6 +118,21 @@ TEST(Utf8Repair, ReplacesEachMaximalInvalidSubpart)
     }
 }
 
+TEST(Utf8Repair, ValidityCheckAgreesWithTheRepair)
+{
+    const std::string longAscii(37, 'a');
+    for (const std::string& text : {std::string(), longAscii, longAscii + "\xD0\x96" + longAscii,
+                                    longAscii + "\x80", std::string("\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80"), std::string("\xC0\xAF"),
+                                    std::string("\xED\xA0\x80"), std::string("\xF4\x90\x80\x80"),
+                                    longAscii + "\xE2\x82"}) {
+        std::string storage;
+        const bool unchanged = xq::MakeValidUtf8(text, storage).data() == text.data();
+        EXPECT_EQ(xq::IsValidUtf8(text), unchanged) << text;
+    }
+    EXPECT_TRUE(xq::IsValidUtf8(longAscii + "\xD0\x96"));
+    EXPECT_FALSE(xq::IsValidUtf8(longAscii + "\xFF"));
+}
+
 TEST(HtmlDocument, ThreadCacheParsesEachPageOnce)
 {
     const std::string first = "<p>one</p>";
