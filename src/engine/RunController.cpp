@@ -299,7 +299,7 @@ void TRunController::FinishRun()
     FView.ResultsChanged();
     FView.RunStateChanged(false);
 
-    if (FView.Settings().ClearURLsWithoutResults)
+    if (FView.Settings().HideURLsWithoutResults)
         FView.RemoveURLsWithoutResults();
 
     const qint64 seconds = std::max<qint64>(0, (FClock.Now() - FRunStartTime) / 1000);

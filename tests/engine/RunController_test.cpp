@@ -234,7 +234,7 @@ TEST_F(EngineRunController, HidingURLsWithoutResultsIsAskedAtTheEnd)
     FillURLs(URLs, 1);
     RunToEnd(TRunMode::rmAllURLs);
     EXPECT_EQ(View.RemoveWithoutResultsCalls, 0);
-    View.Current.ClearURLsWithoutResults = true;
+    View.Current.HideURLsWithoutResults = true;
     RunToEnd(TRunMode::rmAllURLs);
     EXPECT_EQ(View.RemoveWithoutResultsCalls, 1);
 }

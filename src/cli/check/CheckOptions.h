@@ -1,6 +1,8 @@
 #pragma once
 // Options of the command-line check run and their validation.
 
+#include "engine/RunSettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,20 +10,17 @@ struct TCheckOptions {
     QString UrlsFile;     // a text file or a sitemap, told apart by content
     QString RulesFile;    // empty: Tollmarsh.json beside the executable
     QString SetName;      // empty: the first set of the file
-    int Threads = 5;      // 1..10
-    int Delay = 1500;     // ms, 1500..10000
+    int Threads = TRunSettings().MaxThreads;
+    int Delay = TRunSettings().RequestDelay;  // ms
     QString UserAgent;    // the text sent; set from a table row or given as text
     QString ProxiesFile;  // empty: proxies.json beside the executable
     bool UseProxies = false;
     bool Unique = true;
-    bool HideEmpty = false;
+    bool HideURLsWithoutResults = false;  // --hide-empty
     bool Verbose = false;
     QString OutFile;      // empty: standard output
     bool Help = false;
 };
-
-constexpr int MinThreads = 1, MaxThreads = 10;
-constexpr int MinDelay = 1500, MaxDelay = 10000;
 
 // Reads the arguments that follow "check". False with a message on bad usage.
 bool ParseCheckOptions(const QStringList& aArgs, TCheckOptions& aOptions, QString& aError);

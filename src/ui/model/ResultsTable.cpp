@@ -71,10 +71,10 @@ QString TResultsTable::CellText(const TURLTaskInfo* aTask, int aColumn)
     if (!aTask)
         return {};
     switch (aColumn) {
-    case 0: return QString::number(aTask->Num);
-    case 1: return aTask->URL;
-    case 2: return aTask->TaskResults ? aTask->TaskResults->ErrorText() : QString();
-    case 3: return HasOkResults(aTask) ? QString::number(aTask->TaskResults->RulesResult.TotalCount) : QString();
+    case fcNum: return QString::number(aTask->Num);
+    case fcURL: return aTask->URL;
+    case fcResponseCode: return aTask->TaskResults ? aTask->TaskResults->ErrorText() : QString();
+    case fcResultCount: return HasOkResults(aTask) ? QString::number(aTask->TaskResults->RulesResult.TotalCount) : QString();
     default:
         if (aColumn < FixedColumnCount || !HasOkResults(aTask))
             return {};
@@ -86,7 +86,7 @@ QString TResultsTable::CellText(const TURLTaskInfo* aTask, int aColumn)
 
 QString TResultsTable::Hint(int aRow, int aColumn) const
 {
-    return aColumn == 1 ? CellText(aRow, aColumn) : QString();
+    return aColumn == fcURL ? CellText(aRow, aColumn) : QString();
 }
 
 TCellColour TResultsTable::CellColour(const TURLTaskInfo* aTask, int aColumn)
@@ -95,15 +95,15 @@ TCellColour TResultsTable::CellColour(const TURLTaskInfo* aTask, int aColumn)
         return TCellColour::None;
     if (aTask->TaskResults->TaskResult != trOk)
         return TCellColour::Failed;
-    return aColumn == 2 ? TCellColour::Ok : TCellColour::None;
+    return aColumn == fcResponseCode ? TCellColour::Ok : TCellColour::None;
 }
 
 int TResultsTable::Compare(const TURLTaskInfo* a, const TURLTaskInfo* b, int aColumn)
 {
     switch (aColumn) {
-    case 0: return a->Num - b->Num;
-    case 1: return CompareTextASCII(a->URL, b->URL);
-    case 3: return ResultCount(a) - ResultCount(b);
+    case fcNum: return a->Num - b->Num;
+    case fcURL: return CompareTextASCII(a->URL, b->URL);
+    case fcResultCount: return ResultCount(a) - ResultCount(b);
     default:
         if (aColumn < 0)
             return 0;
@@ -122,13 +122,13 @@ void TResultsTable::HeaderClick(int aColumn)
         Row row;
         QString key;
     };
-    const bool textual = aColumn != 0 && aColumn != 3;
+    const bool textual = aColumn != fcNum && aColumn != fcResultCount;
     std::vector<Keyed> keyed;
     keyed.reserve(FRows.size());
     for (const Row& r : FRows) {
         QString key;
         if (textual)
-            key = aColumn == 1 ? r.task->URL : CellText(r.task, aColumn);
+            key = aColumn == fcURL ? r.task->URL : CellText(r.task, aColumn);
         keyed.push_back({r, key});
     }
     const bool ascending = FAscending;
