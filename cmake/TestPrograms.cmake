@@ -5,7 +5,8 @@
 # linked with LIBS and a gtest main: tm_test_main (inside a QCoreApplication)
 # unless MAIN names another, e.g. tm_widget_test_main for window tests. Every
 # test file is listed: a file that is not named here is not built. PROPERTIES
-# are ctest properties given to every test the program holds.
+# are ctest properties given to every test the program holds. Under
+# ThreadSanitizer every test reads the suppressions of tests/tsan.supp.
 function(tm_add_test_program name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "MAIN" "SOURCES;LIBS;PROPERTIES")
   if(NOT arg_SOURCES)
@@ -21,6 +22,9 @@ function(tm_add_test_program name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS} ${arg_MAIN})
   # Tests may read the message catalogues beside the executables.
   add_dependencies(${name} tm_locale)
+  if(TOLLMARSH_SANITIZE MATCHES "thread")
+    list(APPEND arg_PROPERTIES ENVIRONMENT "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+  endif()
   if(arg_PROPERTIES)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${arg_PROPERTIES})
   else()

@@ -10,8 +10,7 @@
 
 namespace {
 
-// The rules of one page arrive one call at a time with the same body, so what
-// is derived from it is kept per thread for the last body seen.
+// The first of the per-thread last-page records (see PageAnalysis.h).
 struct TPageState {
     QByteArray Body;
     bool ContentChecked = false;

@@ -328,10 +328,8 @@ private:
 TWorkerLauncher PageWorkerLauncher()
 {
     return [](TWorkerStart aStart) -> std::unique_ptr<IRunWorker> {
-        TPageWorkerOptions options;
-        options.LowerCountAtEnd = false;  // the controller lowers it when it handles the task
         auto worker = std::make_unique<TPageWorker>(std::move(aStart.Task), aStart.UserAgent,
-            aStart.Proxy, aStart.UniqueResults, *aStart.State, options);
+            aStart.Proxy, aStart.UniqueResults, *aStart.State);
         worker->Start();
         return std::make_unique<TPageWorkerHandle>(std::move(worker));
     };

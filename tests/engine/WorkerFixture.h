@@ -19,9 +19,11 @@
 #include <thread>
 #include <vector>
 
-// Receives the posted messages on the test's (main) thread.
+// Receives the posted messages on the test's (main) thread and, as the run
+// controller does, lowers the running count for each finished task.
 class TMessageSink : public QObject {
 public:
+    TRunState* RunState = nullptr;
     std::vector<int> Order;  // message codes in arrival order
     QStringList Logs;
     std::vector<TDateTime> LogTimes;  // when each line was posted
@@ -40,6 +42,8 @@ public:
         if (code == WM_TASK_FINISHED) {
             Order.push_back(code);
             Finished.push_back(std::move(static_cast<TTaskFinishedEvent*>(e)->Task));
+            if (RunState)
+                RunState->ActiveThreadCount.fetch_sub(1);
             return true;
         }
         if (code == WM_NEXT_TASK) {
@@ -66,7 +70,9 @@ inline std::unique_ptr<TURLTaskInfo> MakeTask(const std::string& aUrl, int aNum,
     const TURLTaskInfo entry(QString::fromStdString(aUrl), aNum);
     if (!aRules)
         aRules = std::make_unique<TScrapRuleSet>();
-    return std::make_unique<TURLTaskInfo>(entry, std::move(aRules));
+    auto task = std::make_unique<TURLTaskInfo>(entry, std::move(aRules));
+    task->InitResults();  // as the run controller gives it
+    return task;
 }
 
 class WorkerTest : public ::testing::Test {
@@ -74,6 +80,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Server.Start());
+        Sink.RunState = &State;
         SetMessageReceiver(&Sink);
         UsePool(1500);
     }

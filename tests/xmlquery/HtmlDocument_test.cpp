@@ -147,7 +147,6 @@ TEST(HtmlDocument, ThreadCacheParsesEachPageOnce)
     const xq::CachedPage c = xq::PageForThread(first);
     EXPECT_NE(c.generation, b.generation);
     EXPECT_EQ(Find(c.doc, "//p"), (Strings{"one"}));
-    xq::ReleasePageForThread();
 }
 
 std::string Nested(const char* open, const char* close, int depth, const char* inner = "deep")
