@@ -14,17 +14,6 @@ const QString kUtf8 = QStringLiteral("UTF8");
 const QString kWindows1251 = QStringLiteral("WINDOWS-1251");
 const QString kWindows1252 = QStringLiteral("WINDOWS-1252");
 
-// The first bytes as Latin-1 text with the ASCII letters in upper case.
-QByteArray UpperAsciiHead(const QByteArray& aBody)
-{
-    QByteArray head = aBody.left(kCharsetScanLength);
-    for (char& c : head) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return head;
-}
-
 // The charset a declaration value selects, or an empty text for any other value.
 QString CharsetOfValue(const QByteArray& aValue)
 {
@@ -57,7 +46,7 @@ QString DetectPageCharset(const QByteArray& aBody)
 {
     static const QByteArray kMetaMarker = "<META HTTP-EQUIV=\"";
     QString result = kUtf8;
-    const QByteArray head = UpperAsciiHead(aBody);
+    const QByteArray head = FoldASCII(aBody.left(kCharsetScanLength));
     qsizetype from = 0;
     for (;;) {
         const qsizetype markerPos = head.indexOf(kMetaMarker, from);

@@ -35,6 +35,15 @@ QString FoldASCII(const QString& s)
     return folded;
 }
 
+QByteArray FoldASCII(QByteArray aBytes)
+{
+    for (char& c : aBytes) {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - ('a' - 'A'));
+    }
+    return aBytes;
+}
+
 bool SameTextASCII(const QString& a, const QString& b)
 {
     return a.size() == b.size() && CompareTextASCII(a, b) == 0;

@@ -15,6 +15,7 @@ class TJsonNode;
 // every other character as it is (no locale, no other alphabet).
 
 QString FoldASCII(const QString& s);
+QByteArray FoldASCII(QByteArray aBytes);  // bytes read as ASCII
 bool SameTextASCII(const QString& a, const QString& b);
 // Order of two texts: ASCII letters upper-cased, then code unit by code unit,
 // a prefix before the longer text. Negative, zero or positive.

@@ -40,6 +40,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, CoreRunSameTextASCII, ::testing::Values(
     TSameTextCase{"@`", "@`", true},
     TSameTextCase{"abc", "abcd", false}));
 
+TEST(FoldASCIIBytes, OnlyLettersAToZChange)
+{
+    EXPECT_EQ(FoldASCII(QByteArray("<meta charset=Windows-1251 \xE9\xFF`{")),
+              QByteArray("<META CHARSET=WINDOWS-1251 \xE9\xFF`{"));
+}
+
 TEST(TextOrderASCII, UpperCasesLettersThenComparesCodeUnits)
 {
     const struct {
