@@ -2,11 +2,11 @@
 #include "cli/check/UrlSource.h"
 #include "core/CodePage.h"
 
+#include "TestFolder.h"
 #include "TestHttpServer.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,8 +43,8 @@ const char kRuleSets[] =
 const char kFooter[] = "Отчет сгенерирован при помощи Tollmarsh ( https://tollmarsh.example/ )\r\n";
 
 struct CheckCommandTest : ::testing::Test {
-    QTemporaryDir dir;
-    QString rules = dir.filePath("rules.json");
+    TTestFolder dir;
+    QString rules = dir.FilePath("rules.json");
 
     void SetUp() override
     {
@@ -60,7 +60,7 @@ struct CheckCommandTest : ::testing::Test {
     }
     QString UrlFile(const QStringList& aUrls)
     {
-        return Write(dir.filePath("urls.txt"), aUrls.join('\n').toUtf8() + '\n');
+        return Write(dir.FilePath("urls.txt"), aUrls.join('\n').toUtf8() + '\n');
     }
     static QByteArray Report(const QString& aText)
     {
@@ -73,15 +73,15 @@ struct CheckCommandTest : ::testing::Test {
 TEST_F(CheckCommandTest, BadInputExitsWithTwoAndSaysWhy)
 {
     const QString urls = UrlFile({"http://127.0.0.1:9/"});
-    const QString noUrls = Write(dir.filePath("none.txt"), "ftp://x/\nnot a url\n");
+    const QString noUrls = Write(dir.FilePath("none.txt"), "ftp://x/\nnot a url\n");
     const struct {
         QStringList Args;
         const char* Said;
     } cases[] = {
         {{}, "--urls FILE is required"},
         {{"--urls", urls, "--bogus"}, "bogus"},
-        {{"--urls", dir.filePath("missing.txt"), "--rules", rules}, "URL file not found"},
-        {{"--urls", urls, "--rules", dir.filePath("missing.json")}, "rule-set file not found"},
+        {{"--urls", dir.FilePath("missing.txt"), "--rules", rules}, "URL file not found"},
+        {{"--urls", urls, "--rules", dir.FilePath("missing.json")}, "rule-set file not found"},
         {{"--urls", urls, "--rules", urls}, "not a valid rule-set file"},
         {{"--urls", urls, "--rules", rules, "--set", "nope"}, "no rule set named \"nope\""},
         {{"--urls", urls, "--rules", rules, "--set", "EMPTY"}, "has no rules"},
@@ -91,7 +91,7 @@ TEST_F(CheckCommandTest, BadInputExitsWithTwoAndSaysWhy)
         {{"--urls", urls, "--rules", rules, "--user-agent", "16"}, "row 16 is not in the table"},
         {{"--urls", urls, "--rules", rules, "--unique", "--all"}, "exclude each other"},
         {{"--urls", noUrls, "--rules", rules}, "no URL to check"},
-        {{"--urls", urls, "--rules", rules, "--use-proxies", "--proxies", dir.filePath("p.json")},
+        {{"--urls", urls, "--rules", rules, "--use-proxies", "--proxies", dir.FilePath("p.json")},
          "proxy list file not found"},
     };
     for (const auto& c : cases) {
@@ -138,7 +138,7 @@ TEST_F(CheckCommandTest, RunsEveryUrlAndWritesTheReport)
                    "text/html");
     ASSERT_TRUE(server.Start());
     const QString base = QString::fromStdString(server.BaseUrl());
-    const QString out = dir.filePath("report.csv");
+    const QString out = dir.FilePath("report.csv");
 
     const TRun run = Check({"--urls", UrlFile({base + "/a", base + "/old", base + "/missing", base + "/cp"}),
                             "--rules", rules, "--threads", "2", "--delay", "1500", "--out", out});

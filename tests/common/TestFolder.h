@@ -14,7 +14,8 @@ public:
     QString Path() const { return FDir.path(); }
     QString FilePath(const QString& aName) const { return FDir.filePath(aName); }
 
-    // Writes aBytes to aName in the folder, replacing it, and gives its path.
+    // Writes aBytes to aName (a name relative to the folder), replacing it, and
+    // gives its path.
     QString Write(const QString& aName, const QByteArray& aBytes) const
     {
         const QString path = FilePath(aName);

@@ -1,10 +1,10 @@
 #include "ModelFixtures.h"
+#include "TestFolder.h"
 #include "ui/model/CsvReport.h"
 #include "ui/model/ResultsTable.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,7 +12,7 @@ namespace {
 struct CsvReportTest : ::testing::Test {
     TURLTaskInfoList list;
     TResultsTable table{list};
-    QTemporaryDir dir;
+    TTestFolder dir;
 
     void SetUp() override
     {
@@ -72,7 +72,7 @@ TEST_F(CsvReportTest, BytesUseTheCodePageWithoutByteOrderMark)
 TEST_F(CsvReportTest, WriteReplacesAnOldReportAndFailsCleanlyOnABadPath)
 {
     const TCodePage utf8("UTF-8");
-    const QString path = dir.filePath("scraper-report.csv");
+    const QString path = dir.FilePath("scraper-report.csv");
     {
         QFile old(path);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -81,7 +81,7 @@ TEST_F(CsvReportTest, WriteReplacesAnOldReportAndFailsCleanlyOnABadPath)
     ASSERT_TRUE(WriteCsvReport(path, table, utf8));
     EXPECT_EQ(ReadAll(path), CsvReportBytes(table, utf8));
 
-    EXPECT_FALSE(WriteCsvReport(dir.filePath("missing/folder/report.csv"), table, utf8));
-    EXPECT_FALSE(WriteCsvReport(dir.path(), table, utf8));  // a folder cannot be replaced
-    EXPECT_TRUE(QDir(dir.path()).exists());
+    EXPECT_FALSE(WriteCsvReport(dir.FilePath("missing/folder/report.csv"), table, utf8));
+    EXPECT_FALSE(WriteCsvReport(dir.Path(), table, utf8));  // a folder cannot be replaced
+    EXPECT_TRUE(QDir(dir.Path()).exists());
 }
