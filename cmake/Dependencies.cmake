@@ -33,6 +33,12 @@ if(TOLLMARSH_BUILD_TESTS)
   find_package(Qt6 REQUIRED COMPONENTS Test)  # QTest drives the window's widgets
   find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
 endif()
+if(TOLLMARSH_BUILD_TESTS OR TOLLMARSH_BUILD_BENCH)
+  # The loopback test servers (tests/common). Debian builds cpp-httplib as a
+  # shared library: its compile definitions must match the library's, so they
+  # come from its pkg-config file.
+  pkg_check_modules(CPPHTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+endif()
 if(TOLLMARSH_BUILD_BENCH)
   find_package(benchmark REQUIRED)
 endif()

@@ -3,6 +3,7 @@
 #include "analysis/PageAnalysis.h"
 
 #include "analysis/AnalysisBudget.h"
+#include "core/TextUtil.h"
 #include "xmlquery/Utf8Repair.h"
 #include "xmlquery/p1xmlquery.h"
 
@@ -11,8 +12,7 @@
 
 namespace {
 
-// The rules of one page arrive one call at a time with the same body, so what
-// is derived from it is kept per thread for the last body seen.
+// The first of the per-thread last-page records (see PageAnalysis.h).
 struct TPageState {
     QByteArray Body;
     QString ContentType;
@@ -59,14 +59,11 @@ const QString& DecodedText(TPageState& aState)
 bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
 {
     if (!aState.ContentChecked) {
-        static const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
         const QByteArray& body = aState.Body;
-        std::string repaired;
         aState.ContentIsLibraryText =
             !body.isEmpty() && !body.startsWith(kUtf8Bom) && !body.contains('\0')
             && DetectPageCharset(body, aState.ContentType) == QLatin1String("UTF8")
-            && xq::MakeValidUtf8(std::string_view(body.constData(), size_t(body.size())), repaired).data()
-                   == body.constData();
+            && xq::IsValidUtf8(std::string_view(body.constData(), size_t(body.size())));
         aState.ContentChecked = true;
     }
     QByteArray shared = aBody;  // data_ptr() is not const; a copy only shares

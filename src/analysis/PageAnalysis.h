@@ -16,6 +16,20 @@ QString DetectPageCharset(const QByteArray& aBody, const QString& aContentType =
 // The body decoded by DetectPageCharset's answer; invalid UTF-8 becomes U+FFFD.
 QString DecodePageText(const QByteArray& aBody, const QString& aContentType = {});
 
+// The last page of each thread. A worker applies every rule of its task to the
+// same body, one call per rule, so four layers each keep what they derived from
+// the last page their thread saw, and give it again while the page stays the same:
+//   1. ApplyScrapRule.cpp: the body, its decoded text, and whether the body can
+//      go to the query library as it is (declared UTF-8, valid, no NUL, no BOM);
+//   2. XmlQuery.cpp: the decoded text as the library reads it (UTF-8, NUL as U+FFFD);
+//   3. xmlquery/HtmlDocument.cpp: the parsed document and its generation number;
+//   4. xmlquery/xquery/ScriptHost.cpp: the XQuery engine's DOM of that document,
+//      rebuilt when the generation changes.
+// A different page replaces each record, so a thread holds one page in each
+// form; the records go when their thread ends (page workers live for one task).
+// They stay separate because each layer sees only its own input: the query
+// library takes UTF-8 text through its C functions and knows no bodies or QStrings.
+
 // True with a list (possibly empty) for the query-library languages; true with a
 // list or with none for a regular expression; false (no list) when the rule cannot
 // be applied: unknown query type, a nonzero library status, a pattern that does not

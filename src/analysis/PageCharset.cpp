@@ -3,6 +3,7 @@
 #include "analysis/PageAnalysis.h"
 
 #include "core/CodePage.h"
+#include "core/TextUtil.h"
 
 namespace {
 
@@ -12,17 +13,6 @@ constexpr int kCharsetValueMaxLength = 20;
 const QString kUtf8 = QStringLiteral("UTF8");
 const QString kWindows1251 = QStringLiteral("WINDOWS-1251");
 const QString kWindows1252 = QStringLiteral("WINDOWS-1252");
-
-// The first bytes as Latin-1 text with the ASCII letters in upper case.
-QByteArray UpperAsciiHead(const QByteArray& aBody)
-{
-    QByteArray head = aBody.left(kCharsetScanLength);
-    for (char& c : head) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return head;
-}
 
 // The charset a declaration value selects, or an empty text for any other value.
 QString CharsetOfValue(const QByteArray& aValue)
@@ -143,7 +133,7 @@ QString DeclaredCharset(const QByteArray& aBody, bool& aDeclared)
 {
     static const QByteArray kMetaMarker = "<META HTTP-EQUIV=\"";
     QString result = kUtf8;
-    const QByteArray head = UpperAsciiHead(aBody);
+    const QByteArray head = FoldASCII(aBody.left(kCharsetScanLength));
     QString html5Charset;
     aDeclared = false;
     const qsizetype html5At = LastHtml5Declaration(head, html5Charset, aDeclared);
@@ -190,9 +180,8 @@ QString DecodePageTextAs(const QByteArray& aBody, const QString& aCharset)
     if (aCharset == kWindows1251 || aCharset == kWindows1252)
         return TCodePage(aCharset.toLatin1()).Decode(aBody);
     // Every invalid sequence becomes U+FFFD; a byte-order mark is not page text.
-    static const QByteArray kUtf8Bom = "\xEF\xBB\xBF";
     if (aBody.startsWith(kUtf8Bom))
-        return QString::fromUtf8(aBody.constData() + kUtf8Bom.size(), aBody.size() - kUtf8Bom.size());
+        return QString::fromUtf8(QByteArrayView(aBody).sliced(QByteArrayView(kUtf8Bom).size()));
     return QString::fromUtf8(aBody);
 }
 

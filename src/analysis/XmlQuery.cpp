@@ -48,8 +48,8 @@ private:
 };
 
 // The library reads NUL-terminated UTF-8: a NUL inside a page would cut it
-// short, so it becomes U+FFFD as an HTML parser would make it. Kept per thread
-// for the last page, whose rules arrive one after another with the same text.
+// short, so it becomes U+FFFD as an HTML parser would make it. One of the
+// per-thread last-page records (see PageAnalysis.h).
 const QByteArray& LibraryTextForThread(const QString& aText)
 {
     struct TLastText {

@@ -6,6 +6,7 @@
 #include "cli/CliLanguage.h"
 #include "cli/RuleText.h"
 #include "cli/check/CheckOptions.h"
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
 #include "engine/DocumentFetch.h"

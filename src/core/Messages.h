@@ -10,7 +10,6 @@
 #include <QEvent>
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <memory>
 
 constexpr int WM_USER = 1024;
@@ -73,15 +72,3 @@ void PostNextTask();
 // any other code is refused with a warning (the two payload messages have their
 // own posting operations).
 void PostPlainMessage(int aCode, void* aParam = nullptr);
-
-// The run state shared by the main thread and the workers of one run.
-//
-// ActiveThreadCount is raised on the main thread when a worker is started. The
-// run controller lowers it when it handles the worker's WM_TASK_FINISHED (its
-// workers leave it alone), so the run cannot be seen as ended while a finished
-// task still waits in the queue. AbortRequested is written by the main thread only.
-struct TRunState {
-    std::atomic<int> ActiveThreadCount{0};
-    std::atomic<bool> AbortRequested{false};
-    std::atomic<TURLTaskInfoPool*> TaskPool{nullptr};  // owned by the run controller
-};

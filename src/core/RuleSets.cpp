@@ -1,29 +1,11 @@
 #include "core/RuleSets.h"
 
+#include "core/TextUtil.h"
 #include "json/JsonNode.h"
-
-#include <QFile>
 
 #include <cmath>
 
 namespace {
-
-bool SameNameAsciiFolded(const QString& a, const QString& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a.at(i).unicode();
-        char16_t y = b.at(i).unicode();
-        if (x >= 'a' && x <= 'z')
-            x = char16_t(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = char16_t(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // Reads a number member into an 8-bit field: truncated toward zero, low 8 bits
 // kept (-1 gives 255, 300 gives 44); a member that is not a number gives 0.
@@ -99,7 +81,7 @@ void TScrapRuleSets::Clear()
 int TScrapRuleSets::GetNdxByName(const QString& sName) const
 {
     for (size_t i = 0; i < FSets.size(); ++i) {
-        if (SameNameAsciiFolded(FSets[i]->Name, sName))
+        if (SameTextASCII(FSets[i]->Name, sName))
             return int(i);
     }
     return -1;

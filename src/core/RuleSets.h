@@ -1,7 +1,6 @@
 #pragma once
 // The saved rule sets and the rule-set file.
 
-#include "FileUtil.h"  // SaveFileAtomically, shared by every data file
 #include "ScrapRules.h"
 
 #include <QString>

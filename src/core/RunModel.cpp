@@ -1,41 +1,9 @@
 #include "core/RunModel.h"
 
+#include "core/TextUtil.h"
+
 #include <algorithm>
 #include <unordered_set>
-
-// ---- comparisons ----
-
-QString FoldASCII(const QString& s)
-{
-    QString folded = s;  // shares the data until a letter has to change
-    const qsizetype n = s.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = s[i].unicode();
-        if (c >= u'a' && c <= u'z')
-            folded[i] = QChar(char16_t(c - (u'a' - u'A')));
-    }
-    return folded;
-}
-
-bool SameTextASCII(const QString& a, const QString& b)
-{
-    if (a.size() != b.size())
-        return false;
-    const qsizetype n = a.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t ca = a[i].unicode();
-        char16_t cb = b[i].unicode();
-        if (ca == cb)
-            continue;
-        if (ca >= u'a' && ca <= u'z')
-            ca = char16_t(ca - (u'a' - u'A'));
-        if (cb >= u'a' && cb <= u'z')
-            cb = char16_t(cb - (u'a' - u'A'));
-        if (ca != cb)
-            return false;
-    }
-    return true;
-}
 
 // ---- results ----
 

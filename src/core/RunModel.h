@@ -92,10 +92,6 @@ private:
     QHash<QString, int> FFoldedURLs;  // ASCII-folded URL -> number of entries with it
 };
 
-// ASCII-only case folding used for URL, proxy-host and set-name comparisons.
-bool SameTextASCII(const QString& a, const QString& b);
-QString FoldASCII(const QString& s);  // a-z to A-Z, every other character unchanged
-
 // The pool of one run. Every operation takes the one lock; none waits or calls
 // out while holding it (tasks are freed after the lock is released).
 

@@ -1,16 +1,12 @@
 #include "core/ScrapRules.h"
 
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 #include "json/JsonNode.h"
 
 #include <QStringView>
 
 namespace {
-
-bool IsTrimmed(QChar c)
-{
-    return c.unicode() <= 0x20;
-}
 
 // The 8 bits of an enumeration field read as a signed value: a stored 255 is -1.
 double SignedByte(unsigned char aValue)
@@ -133,15 +129,9 @@ QString TSRStringList::Text() const
 
 void TSRStringList::AddResult(const QString& sResult, bool bChkUnique)
 {
-    qsizetype begin = 0;
-    qsizetype end = sResult.size();
-    while (begin < end && IsTrimmed(sResult.at(begin)))
-        ++begin;
-    while (end > begin && IsTrimmed(sResult.at(end - 1)))
-        --end;
-    if (begin == end)
+    const QString value = TrimBlanks(sResult);
+    if (value.isEmpty())
         return;
-    const QString value = sResult.mid(begin, end - begin);
     if (bChkUnique && IndexOf(value) >= 0)
         return;
     Append(value);

@@ -1,6 +1,7 @@
 #include "engine/PageWorker.h"
 
 #include "analysis/PageAnalysis.h"
+#include "core/Messages.h"
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
 #include "proxies/Proxies.h"
@@ -45,9 +46,8 @@ TPageWorker::TPageWorker(std::unique_ptr<TURLTaskInfo> aURLTaskInfo, const QStri
     , FOptions(aOptions)
     , FNum(FURLTaskInfo ? FURLTaskInfo->Num : 0)
 {
-    if (!FURLTaskInfo)
-        throw std::invalid_argument("TPageWorker: no task");
-    FURLTaskInfo->InitResults();
+    if (!FURLTaskInfo || !FURLTaskInfo->TaskResults)
+        throw std::invalid_argument("TPageWorker: no task or no results record");
 }
 
 TPageWorker::~TPageWorker()
@@ -123,8 +123,6 @@ void TPageWorker::Execute()
 
 void TPageWorker::End()
 {
-    if (FOptions.LowerCountAtEnd)
-        FRunState.ActiveThreadCount.fetch_sub(1);
     try {
         PostTaskFinished(std::move(FURLTaskInfo));
     } catch (...) {

@@ -4,10 +4,10 @@
 // rule of the task's own rule set and posts the finished task to the window.
 // It reports only through posted messages (core/Messages.h).
 
-#include "core/Messages.h"
 #include "core/RunModel.h"
 #include "analysis/AnalysisBudget.h"
 #include "engine/RequestOptions.h"
+#include "core/RunState.h"
 
 #include <QString>
 #include <QVariantList>
@@ -23,11 +23,6 @@ struct TPageWorkerOptions {
     TTransferLimits Transfer;
     // Each rule on the page gets this long; cancelling the run stops a rule too.
     int RuleBudgetMs = kRuleTimeBudgetMs;
-    // Whether the thread itself lowers ActiveThreadCount as its first end step.
-    // A controller that must not see the run end before it has handled the
-    // finished task sets this to false and lowers the count in its
-    // task-finished handler instead.
-    bool LowerCountAtEnd = true;
 };
 
 // Owned by the run controller. Typical use on the window thread:
@@ -44,8 +39,9 @@ struct TPageWorkerOptions {
 // last two, whatever happens on the way.
 class TPageWorker {
 public:
-    // Gives the task a fresh results record. aProxy, when given, must stay
-    // valid and unchanged until the worker has ended; aRunState outlives it.
+    // The task comes with a fresh results record (the controller gives it one).
+    // aProxy, when given, must stay valid and unchanged until the worker has
+    // ended; aRunState outlives it.
     TPageWorker(std::unique_ptr<TURLTaskInfo> aURLTaskInfo, const QString& sUserAgent,
                 const TProxy* aProxy, bool aUniqueResults, TRunState& aRunState,
                 const TPageWorkerOptions& aOptions = {});
@@ -54,7 +50,9 @@ public:
     TPageWorker& operator=(const TPageWorker&) = delete;
 
     // Raises ActiveThreadCount by one on the calling thread, then starts the
-    // thread. Once only. If no thread can be created, the task ends at once as
+    // thread. The count is lowered by whoever handles WM_TASK_FINISHED (the
+    // run controller), so a run never looks ended while its last finished task
+    // still waits in the queue. Once only. If no thread can be created, the task ends at once as
     // a send error through the usual end steps.
     void Start();
     void Join();            // waits until the thread body has returned; harmless twice

@@ -302,7 +302,7 @@ void TRunController::FinishRun()
     FView.RunStateChanged(false);
     FView.HideProgress();
 
-    if (FView.Settings().ClearURLsWithoutResults)
+    if (FView.Settings().HideURLsWithoutResults)
         FView.RemoveURLsWithoutResults();
 
     const qint64 seconds = std::max<qint64>(0, (FClock.Now() - FRunStartTime) / 1000);
@@ -331,10 +331,8 @@ private:
 TWorkerLauncher PageWorkerLauncher()
 {
     return [](TWorkerStart aStart) -> std::unique_ptr<IRunWorker> {
-        TPageWorkerOptions options;
-        options.LowerCountAtEnd = false;  // the controller lowers it when it handles the task
         auto worker = std::make_unique<TPageWorker>(std::move(aStart.Task), aStart.UserAgent,
-            aStart.Proxy, aStart.UniqueResults, *aStart.State, options);
+            aStart.Proxy, aStart.UniqueResults, *aStart.State);
         worker->Start();
         return std::make_unique<TPageWorkerHandle>(std::move(worker));
     };

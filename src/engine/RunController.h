@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "core/Messages.h"
 #include "core/RunModel.h"
+#include "core/RunState.h"
 #include "core/ScrapRules.h"
 #include "engine/RunView.h"
 

@@ -3,11 +3,15 @@
 
 #include <QString>
 
+// The ranges the options page and the command line accept.
+constexpr int ThreadLimitMin = 1, ThreadLimitMax = 10;
+constexpr int RequestDelayMin = 1500, RequestDelayMax = 10000, RequestDelayStep = 100;  // ms
+
 struct TRunSettings {
-    int MaxThreads = 5;        // thread limit, 1 to 10
-    int RequestDelay = 1500;   // milliseconds between requests, 1500 to 10000
+    int MaxThreads = 5;        // thread limit, ThreadLimitMin to ThreadLimitMax
+    int RequestDelay = 1500;   // milliseconds between requests, RequestDelayMin to RequestDelayMax
     QString UserAgent;         // the User-Agent text (empty: the worker's default)
     bool UseProxies = false;   // a random proxy of the list for every worker
     bool UniqueResults = true; // repeated values are dropped from a rule's list
-    bool ClearURLsWithoutResults = false;  // hide URLs without results at the end
+    bool HideURLsWithoutResults = false;  // removed from the list at the end of the run
 };

@@ -1,10 +1,9 @@
 #include "proxies/Proxies.h"
 
 #include "core/CodePage.h"
-#include "core/FileUtil.h"
+#include "core/TextUtil.h"
 #include "json/JsonNode.h"
 
-#include <QFile>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -15,30 +14,6 @@
 namespace {
 
 constexpr int kDefaultPort = 3128;
-
-bool IsBlank(QChar c)
-{
-    return c.unicode() <= 0x20;
-}
-
-QString TrimBlanks(QStringView aText)
-{
-    qsizetype begin = 0;
-    qsizetype end = aText.size();
-    while (begin < end && IsBlank(aText[begin]))
-        ++begin;
-    while (end > begin && IsBlank(aText[end - 1]))
-        --end;
-    return aText.mid(begin, end - begin).toString();
-}
-
-QString TrimBlanksAtStart(QStringView aText)
-{
-    qsizetype begin = 0;
-    while (begin < aText.size() && IsBlank(aText[begin]))
-        ++begin;
-    return aText.mid(begin).toString();
-}
 
 // Host and port text travel through the 8-bit code page of imported texts:
 // what it cannot hold arrives as its replacement character.
@@ -59,8 +34,8 @@ QString NextToken(QString& aRest, QChar aSeparator)
         token = aRest;  // the last token keeps its blanks
         aRest.clear();
     } else {
-        token = TrimBlanks(QStringView(aRest).left(pos));
-        aRest = TrimBlanksAtStart(QStringView(aRest).mid(pos + 1));
+        token = TrimBlanks(aRest.left(pos));
+        aRest = TrimBlanksAtStart(aRest.mid(pos + 1));
     }
     return ThroughCodePage(token);
 }
@@ -93,22 +68,11 @@ bool ParsePort(const QString& aText, int& aPort)
     return true;
 }
 
-// Hosts are compared with ASCII letters folded only.
-QString HostKey(const QString& aHost)
-{
-    QString key = aHost;
-    for (QChar& c : key) {
-        if (c.unicode() >= 'a' && c.unicode() <= 'z')
-            c = QChar(char16_t(c.unicode() - 'a' + 'A'));
-    }
-    return key;
-}
-
 // Text file bytes decoded by their byte-order mark, else by the default code page.
 QString DecodeTextFile(const QByteArray& aBytes)
 {
-    if (aBytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(QByteArrayView(aBytes).sliced(3));
+    if (aBytes.startsWith(kUtf8Bom))
+        return QString::fromUtf8(QByteArrayView(aBytes).sliced(QByteArrayView(kUtf8Bom).size()));
     if (aBytes.startsWith("\xFF\xFE"))
         return QStringDecoder(QStringDecoder::Utf16LE).decode(QByteArrayView(aBytes).sliced(2));
     if (aBytes.startsWith("\xFE\xFF"))
@@ -167,9 +131,8 @@ void TProxies::Clear()
 
 bool TProxies::Exists(const QString& sHost) const
 {
-    const QString key = HostKey(sHost);
     for (const auto& proxy : FItems) {
-        if (proxy->Host.size() == sHost.size() && HostKey(proxy->Host) == key)
+        if (SameTextASCII(proxy->Host, sHost))
             return true;
     }
     return false;
@@ -192,13 +155,13 @@ bool TProxies::ImportFromStringList(const QStringList& aSL)
     // Known hosts in a set, so that a long import is not quadratic.
     QSet<QString> known;
     for (const auto& proxy : FItems)
-        known.insert(HostKey(proxy->Host));
+        known.insert(FoldASCII(proxy->Host));
     for (const QString& raw : aSL) {
         const QString line = TrimBlanks(raw);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         std::unique_ptr<TProxy> proxy = ProxyFromStr(line);
-        const QString key = HostKey(proxy->Host);
+        const QString key = FoldASCII(proxy->Host);
         if (known.contains(key))
             continue;  // the same host, whatever its port: the first entry stays
         known.insert(key);
@@ -216,11 +179,8 @@ bool TProxies::ImportFromString(const QString& aStr)
 
 bool TProxies::ImportFromTextFile(const QString& aTextFile)
 {
-    QFile file(aTextFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (!ReadWholeFile(aTextFile, bytes))
         return false;
     return ImportFromStringList(SplitTextLines(DecodeTextFile(bytes)));
 }
@@ -279,24 +239,4 @@ bool TProxies::LoadFromFile(const QString& sFileName)
         proxy->UserAndPws = credentials->AsString();
     }
     return true;
-}
-
-QStringList SplitTextLines(const QString& aText)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype size = aText.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = aText[i].unicode();
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(aText.mid(start, i - start));
-        if (c == '\r' && i + 1 < size && aText[i + 1].unicode() == '\n')
-            ++i;
-        start = i + 1;
-    }
-    // A break at the very end does not open another, empty line.
-    if (start < size)
-        lines.append(aText.mid(start));
-    return lines;
 }

@@ -53,6 +53,3 @@ private:
     mutable std::mutex FRandomLock;
     mutable std::mt19937 FRandom;
 };
-
-// Lines of a text split at CR LF, LF or CR.
-QStringList SplitTextLines(const QString& aText);

@@ -1,5 +1,6 @@
 #include "ProxyCommands.h"
 
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 
 #include <QFileInfo>

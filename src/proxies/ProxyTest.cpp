@@ -14,6 +14,6 @@ bool TProxy::Test(const QString& aTestURL, const QString& aUserAgent) const
         // Redirects are followed: this is the status of the last response.
         return curl->ResponseCode() == 200;
     } catch (...) {
-        return false;  // a failed transfer, a time-out or any other error
+        return false;
     }
 }

@@ -90,12 +90,4 @@ CachedPage PageForThread(std::string_view html)
     return CachedPage{page.doc.get(), page.generation};
 }
 
-void ReleasePageForThread()
-{
-    ThreadPage& page = CurrentThreadPage();
-    page.valid = false;
-    page.doc.reset();
-    std::string().swap(page.text);
-}
-
 }  // namespace xq

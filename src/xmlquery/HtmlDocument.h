@@ -21,16 +21,14 @@ using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocDeleter>;
 // XPath sorts node-sets without walking the tree.
 XmlDocPtr ParseHtmlDocument(std::string_view html);
 
-// The parsed document of the last page this thread has seen. The rules of one page
-// arrive one call at a time with the same text, so they share one parse.
-// The generation changes whenever a new document replaces the old one.
+// The parsed document of the last page this thread has seen, so that the rules
+// of one page share one parse (one of the per-thread last-page records that
+// analysis/PageAnalysis.h lists). The generation changes whenever a new
+// document replaces the old one.
 struct CachedPage {
     xmlDoc* doc = nullptr;
     std::uint64_t generation = 0;
 };
 CachedPage PageForThread(std::string_view html);
-
-// Drops this thread's cached page (its memory is released at once).
-void ReleasePageForThread();
 
 }  // namespace xq

@@ -1,5 +1,7 @@
 #include "xmlquery/NestingEstimate.h"
 
+#include "xmlquery/AsciiText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -11,9 +13,7 @@
 namespace xq {
 namespace {
 
-bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsTagNameEnd(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '/' || c == '>'; }
+bool IsTagNameEnd(char c) { return IsHtmlSpace(c) || c == '/' || c == '>'; }
 
 bool NameIn(std::string_view name, const auto& list)
 {
@@ -37,7 +37,7 @@ std::size_t FindCaseless(std::string_view text, std::string_view needle, std::si
         from = text.find('<', from);
         if (from == std::string_view::npos || text.size() - from < needle.size()) return std::string_view::npos;
         bool same = true;
-        for (std::size_t i = 0; i < needle.size() && same; ++i) same = AsciiLower(text[from + i]) == needle[i];
+        for (std::size_t i = 0; i < needle.size() && same; ++i) same = ToLowerAscii(text[from + i]) == needle[i];
         if (same) return from;
         ++from;
     }
@@ -150,14 +150,14 @@ std::uint64_t EstimateTreeConstructionWork(std::string_view html)
         }
         const bool endTag = next == '/';
         const std::size_t nameStart = pos + (endTag ? 2 : 1);
-        if (nameStart >= html.size() || !IsAsciiAlpha(html[nameStart])) {
+        if (nameStart >= html.size() || !IsAsciiLetter(html[nameStart])) {
             ++pos;
             continue;
         }
         std::size_t nameEnd = nameStart;
         std::size_t nameLength = 0;
         while (nameEnd < html.size() && !IsTagNameEnd(html[nameEnd])) {
-            if (nameLength < nameBuffer.size()) nameBuffer[nameLength++] = AsciiLower(html[nameEnd]);
+            if (nameLength < nameBuffer.size()) nameBuffer[nameLength++] = ToLowerAscii(html[nameEnd]);
             ++nameEnd;
         }
         const std::string_view name(nameBuffer.data(), std::min(nameLength, nameEnd - nameStart));

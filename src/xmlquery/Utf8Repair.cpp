@@ -49,11 +49,13 @@ std::size_t ValidUtf8SequenceLength(std::string_view text, std::size_t pos)
     return (lead >= 0xC2 && lead <= 0xF4 && len == expected) ? len : 0;
 }
 
-std::string_view MakeValidUtf8(std::string_view text, std::string& storage)
+namespace {
+
+// Length of the longest valid prefix. Most pages are valid, and ASCII runs are
+// the bulk of them, so eight bytes at a time are tested for a high bit.
+std::size_t ValidUtf8PrefixLength(std::string_view text)
 {
     std::size_t pos = 0;
-    // Fast path: most pages are valid, and ASCII runs are the bulk of them,
-    // so eight bytes at a time are tested for a high bit.
     constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
     while (pos < text.size()) {
         if (text.size() - pos >= sizeof(std::uint64_t)) {
@@ -66,6 +68,19 @@ std::string_view MakeValidUtf8(std::string_view text, std::string& storage)
         if (len == 0) break;
         pos += len;
     }
+    return pos;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text)
+{
+    return ValidUtf8PrefixLength(text) == text.size();
+}
+
+std::string_view MakeValidUtf8(std::string_view text, std::string& storage)
+{
+    std::size_t pos = ValidUtf8PrefixLength(text);
     if (pos == text.size()) return text;
 
     storage.clear();

@@ -7,11 +7,11 @@
 #include "core/RuleSets.h"
 
 #include "GzipBytes.h"
+#include "TestFolder.h"
 #include "TestHttpServer.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,8 +48,8 @@ const char kRuleSets[] =
 const char kFooter[] = "Отчет сгенерирован при помощи Tollmarsh ( https://tollmarsh.example/ )\r\n";
 
 struct CheckCommandTest : ::testing::Test {
-    QTemporaryDir dir;
-    QString rules = dir.filePath("rules.json");
+    TTestFolder dir;
+    QString rules = dir.FilePath("rules.json");
 
     void SetUp() override
     {
@@ -65,7 +65,7 @@ struct CheckCommandTest : ::testing::Test {
     }
     QString UrlFile(const QStringList& aUrls)
     {
-        return Write(dir.filePath("urls.txt"), aUrls.join('\n').toUtf8() + '\n');
+        return Write(dir.FilePath("urls.txt"), aUrls.join('\n').toUtf8() + '\n');
     }
     static QByteArray Report(const QString& aText)
     {
@@ -78,15 +78,15 @@ struct CheckCommandTest : ::testing::Test {
 TEST_F(CheckCommandTest, BadInputExitsWithTwoAndSaysWhy)
 {
     const QString urls = UrlFile({"http://127.0.0.1:9/"});
-    const QString noUrls = Write(dir.filePath("none.txt"), "ftp://x/\nnot a url\n");
+    const QString noUrls = Write(dir.FilePath("none.txt"), "ftp://x/\nnot a url\n");
     const struct {
         QStringList Args;
         const char* Said;
     } cases[] = {
         {{}, "--urls FILE is required"},
         {{"--urls", urls, "--bogus"}, "bogus"},
-        {{"--urls", dir.filePath("missing.txt"), "--rules", rules}, "URL file not found"},
-        {{"--urls", urls, "--rules", dir.filePath("missing.json")}, "rule-set file not found"},
+        {{"--urls", dir.FilePath("missing.txt"), "--rules", rules}, "URL file not found"},
+        {{"--urls", urls, "--rules", dir.FilePath("missing.json")}, "rule-set file not found"},
         {{"--urls", urls, "--rules", urls}, "not a valid rule-set file"},
         {{"--urls", urls, "--rules", rules, "--set", "nope"}, "no rule set named \"nope\""},
         {{"--urls", urls, "--rules", rules, "--set", "EMPTY"}, "has no rules"},
@@ -96,7 +96,7 @@ TEST_F(CheckCommandTest, BadInputExitsWithTwoAndSaysWhy)
         {{"--urls", urls, "--rules", rules, "--user-agent", "16"}, "row 16 is not in the table"},
         {{"--urls", urls, "--rules", rules, "--unique", "--all"}, "exclude each other"},
         {{"--urls", noUrls, "--rules", rules}, "no URL to check"},
-        {{"--urls", urls, "--rules", rules, "--use-proxies", "--proxies", dir.filePath("p.json")},
+        {{"--urls", urls, "--rules", rules, "--use-proxies", "--proxies", dir.FilePath("p.json")},
          "proxy list file not found"},
     };
     for (const auto& c : cases) {
@@ -143,7 +143,7 @@ TEST_F(CheckCommandTest, RunsEveryUrlAndWritesTheReport)
                    "text/html");
     ASSERT_TRUE(server.Start());
     const QString base = QString::fromStdString(server.BaseUrl());
-    const QString out = dir.filePath("report.csv");
+    const QString out = dir.FilePath("report.csv");
 
     const TRun run = Check({"--urls", UrlFile({base + "/a", base + "/old", base + "/missing", base + "/cp"}),
                             "--rules", rules, "--threads", "2", "--delay", "1500", "--out", out, "--lang", "ru"});
@@ -211,7 +211,7 @@ TEST_F(CheckCommandTest, RuleSetRefusalsSayWhereAndWhatIsAllowed)
         {"[]", "holds no rule set"},
     };
     for (const auto& c : cases) {
-        const TRun run = Check({"--urls", urls, "--rules", Write(dir.filePath("r.json"), c.File)});
+        const TRun run = Check({"--urls", urls, "--rules", Write(dir.FilePath("r.json"), c.File)});
         EXPECT_EQ(run.Code, ecUsage) << c.Said;
         EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.Said))) << run.Err.toStdString();
     }
@@ -286,7 +286,7 @@ TEST_F(CheckCommandTest, SavedRulesReadBackByTheLoader)
                               "--save-rules", rules, "--set", "main"});
     ASSERT_EQ(first.Code, ecOk) << first.Err.toStdString();
     EXPECT_TRUE(first.Err.contains("replaced")) << first.Err.toStdString();
-    const QString fresh = dir.filePath("fresh.json");
+    const QString fresh = dir.FilePath("fresh.json");
     ASSERT_EQ(Check({"--rule", "template:<b>{.}</b>", "--save-rules", fresh}).Code, ecOk);
 
     TScrapRuleSets sets;
@@ -309,7 +309,7 @@ TEST_F(CheckCommandTest, SavedRulesReadBackByTheLoader)
     EXPECT_EQ(sets.At(0)->Rule(0)->QueryType, qtTemplate);
 
     // A file that is not a rule-set file is not overwritten.
-    const QString other = Write(dir.filePath("notes.json"), "{\"notes\":1}");
+    const QString other = Write(dir.FilePath("notes.json"), "{\"notes\":1}");
     EXPECT_EQ(Check({"--rule", "css:h1", "--save-rules", other}).Code, ecUsage);
     QFile kept(other);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
@@ -331,9 +331,9 @@ TEST_F(CheckCommandTest, UnusableOutIsRefusedBeforeTheFirstRequest)
         QString Out;
         const char* Said;
     } cases[] = {
-        {urls, dir.filePath("missing/r.csv"), "does not exist"},
-        {sitemap, dir.filePath("missing/r.csv"), "does not exist"},
-        {urls, dir.path(), "it is a folder"},
+        {urls, dir.FilePath("missing/r.csv"), "does not exist"},
+        {sitemap, dir.FilePath("missing/r.csv"), "does not exist"},
+        {urls, dir.Path(), "it is a folder"},
         {urls, urls + "/r.csv", "is not a folder"},
     };
     for (const auto& c : cases) {
@@ -368,7 +368,7 @@ TEST_F(CheckCommandTest, SitemapIndexByAddressWithAGzipChild)
     server.Respond("/p1", 200, "<h1>Caf\xC3\xA9</h1>");
     server.Respond("/p2", 200, "<h1>Two</h1>");
     ASSERT_TRUE(server.Start());
-    const QString out = dir.filePath("report.csv");
+    const QString out = dir.FilePath("report.csv");
 
     const TRun run = Check({"--urls", QString::fromStdString(server.Url("/index.xml")), "--rule", "css,name=H:h1",
                             "--user-agent", "Probe/2", "--threads", "1", "--encoding", "utf-8-bom", "--out", out});

@@ -1,6 +1,8 @@
 #pragma once
 // Runs page workers against the loopback server and collects what they post.
 
+#include "ClosedPort.h"
+#include "EventPump.h"
 #include "TestHttpServer.h"
 #include "core/Messages.h"
 #include "core/RunModel.h"
@@ -17,9 +19,11 @@
 #include <thread>
 #include <vector>
 
-// Receives the posted messages on the test's (main) thread.
+// Receives the posted messages on the test's (main) thread and, as the run
+// controller does, lowers the running count for each finished task.
 class TMessageSink : public QObject {
 public:
+    TRunState* RunState = nullptr;
     std::vector<int> Order;  // message codes in arrival order
     QStringList Logs;
     std::vector<TDateTime> LogTimes;  // when each line was posted
@@ -38,6 +42,8 @@ public:
         if (code == WM_TASK_FINISHED) {
             Order.push_back(code);
             Finished.push_back(std::move(static_cast<TTaskFinishedEvent*>(e)->Task));
+            if (RunState)
+                RunState->ActiveThreadCount.fetch_sub(1);
             return true;
         }
         if (code == WM_NEXT_TASK) {
@@ -48,20 +54,6 @@ public:
         return QObject::event(e);
     }
 };
-
-// Delivers posted messages until aDone holds or aTimeoutMs passes.
-inline bool PumpUntil(const std::function<bool()>& aDone, int aTimeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(aTimeoutMs);
-    while (!aDone()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::sendPostedEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    QCoreApplication::sendPostedEvents();
-    return true;
-}
 
 inline std::unique_ptr<TScrapRule> RegExRule(const QString& aPattern)
 {
@@ -78,7 +70,9 @@ inline std::unique_ptr<TURLTaskInfo> MakeTask(const std::string& aUrl, int aNum,
     const TURLTaskInfo entry(QString::fromStdString(aUrl), aNum);
     if (!aRules)
         aRules = std::make_unique<TScrapRuleSet>();
-    return std::make_unique<TURLTaskInfo>(entry, std::move(aRules));
+    auto task = std::make_unique<TURLTaskInfo>(entry, std::move(aRules));
+    task->InitResults();  // as the run controller gives it
+    return task;
 }
 
 class WorkerTest : public ::testing::Test {
@@ -86,6 +80,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Server.Start());
+        Sink.RunState = &State;
         SetMessageReceiver(&Sink);
         UsePool(1500);
     }
@@ -143,13 +138,3 @@ protected:
     std::unique_ptr<TURLTaskInfoPool> Pool;
     std::vector<std::unique_ptr<TPageWorker>> Workers;
 };
-
-// A port that nothing listens on: bound once, then released.
-inline int ClosedPort()
-{
-    TTestHttpServer probe;
-    EXPECT_TRUE(probe.Start());
-    const int port = probe.Port();
-    probe.Stop();
-    return port;
-}

@@ -1,4 +1,5 @@
 #include "ModelFixtures.h"
+#include "TestFolder.h"
 #include "ui/model/CsvReport.h"
 #include "ui/model/ResultsTable.h"
 
@@ -17,7 +18,7 @@ namespace {
 struct CsvReportTest : ::testing::Test {
     TURLTaskInfoList list;
     TResultsTable table{list};
-    QTemporaryDir dir;
+    TTestFolder dir;
 
     void SetUp() override
     {
@@ -77,7 +78,7 @@ TEST_F(CsvReportTest, BytesUseTheCodePageWithoutByteOrderMark)
 TEST_F(CsvReportTest, WriteReplacesAnOldReportAndFailsCleanlyOnABadPath)
 {
     const TCodePage utf8("UTF-8");
-    const QString path = dir.filePath("scraper-report.csv");
+    const QString path = dir.FilePath("scraper-report.csv");
     {
         QFile old(path);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -86,9 +87,9 @@ TEST_F(CsvReportTest, WriteReplacesAnOldReportAndFailsCleanlyOnABadPath)
     ASSERT_TRUE(WriteCsvReport(path, table, utf8));
     EXPECT_EQ(ReadAll(path), CsvReportBytes(table, utf8));
 
-    EXPECT_FALSE(WriteCsvReport(dir.filePath("missing/folder/report.csv"), table, utf8));
-    EXPECT_FALSE(WriteCsvReport(dir.path(), table, utf8));  // a folder cannot be replaced
-    EXPECT_TRUE(QDir(dir.path()).exists());
+    EXPECT_FALSE(WriteCsvReport(dir.FilePath("missing/folder/report.csv"), table, utf8));
+    EXPECT_FALSE(WriteCsvReport(dir.Path(), table, utf8));  // a folder cannot be replaced
+    EXPECT_TRUE(QDir(dir.Path()).exists());
 }
 
 // Values that would split a row: each comes back as one field from Python's csv
@@ -105,7 +106,7 @@ TEST_F(CsvReportTest, ValuesWithSeparatorsQuotesAndLineBreaksReadBackWhole)
     for (int i = 1; i <= values.size(); ++i)
         captions << QStringLiteral("Value #%1").arg(i);
     trickyTable.SetResultColumns(captions);
-    const QString path = dir.filePath("tricky.csv");
+    const QString path = dir.FilePath("tricky.csv");
     ASSERT_TRUE(WriteCsvReport(path, trickyTable, TCodePage("UTF-8")));
 
     QProcess python;
@@ -145,7 +146,7 @@ TEST_F(CsvReportTest, OrdinaryFieldsStayUnquotedAndTheMarkIsOnlyForUtf8)
 // A FIFO named as the report is written into, not replaced by a regular file.
 TEST_F(CsvReportTest, AFifoIsWrittenToAndStaysAFifo)
 {
-    const QString fifo = dir.filePath("report.fifo");
+    const QString fifo = dir.FilePath("report.fifo");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QByteArray received;
     std::thread reader([&] {

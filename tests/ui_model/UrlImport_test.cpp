@@ -1,18 +1,18 @@
 #include "ModelFixtures.h"
 #include "RecordingDialogs.h"
+#include "TestFolder.h"
 #include "ui/model/ResultsTable.h"
 #include "ui/model/UrlFilter.h"
 #include "ui/model/UrlImport.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 
 namespace {
 
 struct UrlImport : ::testing::Test {
-    QTemporaryDir dir;
+    TTestFolder dir;
     TURLTaskInfoList list;
     TResultsTable table{list};
     RecordingListView view;
@@ -22,14 +22,7 @@ struct UrlImport : ::testing::Test {
     QStringList Warnings() const { return dialogs.Texts(TRecordingDialogs::TKind::Warning); }
     QStringList Informations() const { return dialogs.Texts(TRecordingDialogs::TKind::Information); }
 
-    QString WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
+    QString WriteFile(const QString& name, const QByteArray& bytes) { return dir.Write(name, bytes); }
     QStringList URLs() const
     {
         QStringList urls;
@@ -110,7 +103,7 @@ TEST_F(UrlImport, TextFile_DecodedInTheGivenCodePage_Utf8ByteOrderMarkKeepsTheFi
 TEST_F(UrlImport, MissingTextFile_WarnsAndChangesNothing)
 {
     list.Add(std::make_unique<TURLTaskInfo>("http://kept.example/", 1));
-    EXPECT_FALSE(importer.ImportTextFile(dir.filePath("nope.txt"), TCodePage("UTF-8")));
+    EXPECT_FALSE(importer.ImportTextFile(dir.FilePath("nope.txt"), TCodePage("UTF-8")));
     EXPECT_EQ(Warnings(), QStringList{"Файл с данными для импорта не найден!"});
     EXPECT_EQ(list.Count(), 1);
     EXPECT_TRUE(view.log.isEmpty());

@@ -529,7 +529,7 @@ TEST_F(UrlPageTest, Delete_RenumbersSelectsTheNeighbourAndDisablesTheExport)
 
 TEST_F(UrlPageTest, HideURLsWithoutResults_RemovesLoadedPagesWithoutValues)
 {
-    Options.Run.ClearURLsWithoutResults = true;
+    Options.Run.HideURLsWithoutResults = true;
     ImportText({1, 4, 2, 4});  // the duplicate is skipped
     ASSERT_EQ(Model()->rowCount(), 3);
     RunToEnd();

@@ -80,7 +80,7 @@ public:
         settings.UserAgent = FOptions.UserAgent;
         settings.UseProxies = FOptions.UseProxies;
         settings.UniqueResults = FOptions.Unique;
-        settings.ClearURLsWithoutResults = FOptions.HideEmpty;
+        settings.HideURLsWithoutResults = FOptions.HideURLsWithoutResults;
         return settings;
     }
     const TProxy* RandomProxy() const override { return FProxies.GetRandom(); }

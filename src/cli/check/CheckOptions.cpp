@@ -112,7 +112,7 @@ bool ParseCheckOptions(const QStringList& aArgs, TCheckOptions& aOptions, QStrin
     aOptions.ProxiesFile = args.Value("proxies");
     aOptions.OutFile = args.Value("out");
     aOptions.UseProxies = args.Has("use-proxies");
-    aOptions.HideEmpty = args.Has("hide-empty");
+    aOptions.HideURLsWithoutResults = args.Has("hide-empty");
     aOptions.Verbose = args.Has("verbose");
     aOptions.Quiet = args.Has("quiet");
     aOptions.Encoding = args.Value("encoding");
@@ -147,15 +147,15 @@ bool ParseCheckOptions(const QStringList& aArgs, TCheckOptions& aOptions, QStrin
     }
 
     if (args.Has("threads")
-        && !ParseWholeNumber(args.Value("threads"), MinThreads, MaxThreads, aOptions.Threads)) {
+        && !ParseWholeNumber(args.Value("threads"), ThreadLimitMin, ThreadLimitMax, aOptions.Threads)) {
         aError = Tr("--threads must be a whole number from %1 to %2, not \"%3\"")
-                     .arg(MinThreads).arg(MaxThreads).arg(args.Value("threads"));
+                     .arg(ThreadLimitMin).arg(ThreadLimitMax).arg(args.Value("threads"));
         return false;
     }
     if (args.Has("delay")
-        && !ParseWholeNumber(args.Value("delay"), MinDelay, MaxDelay, aOptions.Delay)) {
+        && !ParseWholeNumber(args.Value("delay"), RequestDelayMin, RequestDelayMax, aOptions.Delay)) {
         aError = Tr("--delay must be a whole number of milliseconds from %1 to %2, not \"%3\"")
-                     .arg(MinDelay).arg(MaxDelay).arg(args.Value("delay"));
+                     .arg(RequestDelayMin).arg(RequestDelayMax).arg(args.Value("delay"));
         return false;
     }
     aOptions.UserAgent = QString::fromUtf8(UserAgentRow(0).userAgent);

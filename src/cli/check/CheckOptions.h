@@ -1,6 +1,8 @@
 #pragma once
 // Options of the command-line check run and their validation.
 
+#include "engine/RunSettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,13 +12,13 @@ struct TCheckOptions {
     QString SetName;        // empty: the first set of the file; with --rule the name of the new set
     QStringList RuleSpecs;  // --rule, in order; used instead of a rule-set file
     QString SaveRulesFile;  // --save-rules: the --rule rules are stored there as a set
-    int Threads = 5;        // 1..10
-    int Delay = 1500;       // ms, 1500..10000
+    int Threads = TRunSettings().MaxThreads;
+    int Delay = TRunSettings().RequestDelay;  // ms
     QString UserAgent;      // the text sent; set from a table row or given as text
     QString ProxiesFile;    // empty: proxies.json beside the executable
     bool UseProxies = false;
     bool Unique = true;
-    bool HideEmpty = false;
+    bool HideURLsWithoutResults = false;  // --hide-empty
     bool Verbose = false;
     bool Quiet = false;     // no progress and no summary
     QString OutFile;        // empty: standard output
@@ -24,9 +26,6 @@ struct TCheckOptions {
     QString Language;       // "ru", "en"; empty: Tollmarsh.ini, else the system language
     bool Help = false;
 };
-
-constexpr int MinThreads = 1, MaxThreads = 10;
-constexpr int MinDelay = 1500, MaxDelay = 10000;
 
 // A row number of the User-Agent table picks that row's text; anything else is
 // the text itself. The custom row has no text of its own.

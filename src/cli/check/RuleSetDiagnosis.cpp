@@ -1,7 +1,7 @@
 #include "cli/check/RuleSetDiagnosis.h"
 #include "core/Translate.h"
 
-#include "core/FileUtil.h"
+#include "core/TextUtil.h"
 #include "json/JsonNode.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "IniFile.h"
 #include "OptionTables.h"
-#include "core/RunModel.h"  // SameTextASCII
+#include "core/TextUtil.h"
 
 #include <QLocale>
 

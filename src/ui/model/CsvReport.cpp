@@ -1,7 +1,7 @@
 #include "CsvReport.h"
 
 #include "ResultsTable.h"
-#include "core/FileUtil.h"
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "IniFile.h"
 
-#include "core/FileUtil.h"
-#include "core/RunModel.h"  // SameTextASCII
+#include "core/TextUtil.h"
+#include "core/TextUtil.h"
 
 #include <QFile>
 

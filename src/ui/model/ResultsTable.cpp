@@ -1,5 +1,6 @@
 #include "ResultsTable.h"
 
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 
 #include <QSet>
@@ -12,20 +13,6 @@ const char* const FixedCaptions[FixedColumnCount] = {"№", "URL", "Код от�
 bool HasOkResults(const TURLTaskInfo* t)
 {
     return t && t->TaskResults && t->TaskResults->TaskResult == trOk;
-}
-
-// Text order: ASCII letters upper-cased, then code unit by code unit.
-int CompareText(const QString& a, const QString& b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
-        if (x >= u'a' && x <= u'z') x = char16_t(x - 32);
-        if (y >= u'a' && y <= u'z') y = char16_t(y - 32);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 int ResultCount(const TURLTaskInfo* t)
@@ -84,10 +71,10 @@ QString TResultsTable::CellText(const TURLTaskInfo* aTask, int aColumn)
     if (!aTask)
         return {};
     switch (aColumn) {
-    case 0: return QString::number(aTask->Num);
-    case 1: return aTask->URL;
-    case 2: return aTask->TaskResults ? aTask->TaskResults->ErrorText() : QString();
-    case 3: return HasOkResults(aTask) ? QString::number(aTask->TaskResults->RulesResult.TotalCount) : QString();
+    case fcNum: return QString::number(aTask->Num);
+    case fcURL: return aTask->URL;
+    case fcResponseCode: return aTask->TaskResults ? aTask->TaskResults->ErrorText() : QString();
+    case fcResultCount: return HasOkResults(aTask) ? QString::number(aTask->TaskResults->RulesResult.TotalCount) : QString();
     default:
         if (aColumn < FixedColumnCount || !HasOkResults(aTask))
             return {};
@@ -99,7 +86,7 @@ QString TResultsTable::CellText(const TURLTaskInfo* aTask, int aColumn)
 
 QString TResultsTable::Hint(int aRow, int aColumn) const
 {
-    return aColumn == 1 ? CellText(aRow, aColumn) : QString();
+    return aColumn == fcURL ? CellText(aRow, aColumn) : QString();
 }
 
 TCellColour TResultsTable::CellColour(const TURLTaskInfo* aTask, int aColumn)
@@ -108,19 +95,19 @@ TCellColour TResultsTable::CellColour(const TURLTaskInfo* aTask, int aColumn)
         return TCellColour::None;
     if (aTask->TaskResults->TaskResult != trOk)
         return TCellColour::Failed;
-    return aColumn == 2 ? TCellColour::Ok : TCellColour::None;
+    return aColumn == fcResponseCode ? TCellColour::Ok : TCellColour::None;
 }
 
 int TResultsTable::Compare(const TURLTaskInfo* a, const TURLTaskInfo* b, int aColumn)
 {
     switch (aColumn) {
-    case 0: return a->Num - b->Num;
-    case 1: return CompareText(a->URL, b->URL);
-    case 3: return ResultCount(a) - ResultCount(b);
+    case fcNum: return a->Num - b->Num;
+    case fcURL: return CompareTextASCII(a->URL, b->URL);
+    case fcResultCount: return ResultCount(a) - ResultCount(b);
     default:
         if (aColumn < 0)
             return 0;
-        return CompareText(CellText(a, aColumn), CellText(b, aColumn));
+        return CompareTextASCII(CellText(a, aColumn), CellText(b, aColumn));
     }
 }
 
@@ -135,18 +122,18 @@ void TResultsTable::HeaderClick(int aColumn)
         Row row;
         QString key;
     };
-    const bool textual = aColumn != 0 && aColumn != 3;
+    const bool textual = aColumn != fcNum && aColumn != fcResultCount;
     std::vector<Keyed> keyed;
     keyed.reserve(FRows.size());
     for (const Row& r : FRows) {
         QString key;
         if (textual)
-            key = aColumn == 1 ? r.task->URL : CellText(r.task, aColumn);
+            key = aColumn == fcURL ? r.task->URL : CellText(r.task, aColumn);
         keyed.push_back({r, key});
     }
     const bool ascending = FAscending;
     auto before = [&](const Keyed& x, const Keyed& y) {
-        const int c = textual ? CompareText(x.key, y.key) : Compare(x.row.task, y.row.task, aColumn);
+        const int c = textual ? CompareTextASCII(x.key, y.key) : Compare(x.row.task, y.row.task, aColumn);
         return ascending ? c < 0 : c > 0;
     };
     std::stable_sort(keyed.begin(), keyed.end(), before);  // a merge sort: equal rows keep their order

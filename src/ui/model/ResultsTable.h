@@ -16,7 +16,9 @@ enum class TCellColour { None, Failed, Ok };
 constexpr unsigned FailedRowRGB = 0xF5A5A5;  // 245, 165, 165
 constexpr unsigned OkCodeCellRGB = 0x0CCE6B;  // 12, 206, 107
 
-constexpr int FixedColumnCount = 4;
+// The fixed columns of the grid, in their order; the result columns of the last
+// run follow them. FixedColumnCount is their number.
+enum TFixedColumn : int { fcNum, fcURL, fcResponseCode, fcResultCount, FixedColumnCount };
 
 class TResultsTable {
 public:
@@ -35,7 +37,7 @@ public:
     void ResultsChanged() { ++FResultsVersion; }
     unsigned ResultsVersion() const { return FResultsVersion; }
 
-    // Columns: 0 "№", 1 "URL", 2 "Код ответа", 3 "Результаты", then result columns.
+    // Columns: the fixed ones ("№", "URL", "Код ответа", "Результаты"), then result columns.
     int ColumnCount() const { return FixedColumnCount + int(FResultCaptions.size()); }
     QString ColumnCaption(int aColumn) const;  // fixed captions translated when asked
     void SetResultColumns(const QStringList& aCaptions);

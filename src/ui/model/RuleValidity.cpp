@@ -1,23 +1,12 @@
 #include "ui/model/RuleValidity.h"
 
 #include "analysis/PageAnalysis.h"
-
-namespace {
-
-bool IsBlankOrControl(const QString& s)
-{
-    for (const QChar c : s)
-        if (c.unicode() > 32)
-            return false;
-    return true;
-}
-
-}  // namespace
+#include "core/TextUtil.h"
 
 TRuleValidity CheckRuleValidity(const TScrapRule& aRule)
 {
     TRuleValidity validity;
-    if (IsBlankOrControl(aRule.Query)) {
+    if (TrimBlanks(aRule.Query).isEmpty()) {
         validity.Valid = false;
         validity.Problem = QStringLiteral("Значение запроса пусто. Вы не сможете запустить проверку");
         return validity;

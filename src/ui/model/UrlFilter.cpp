@@ -1,16 +1,10 @@
 #include "UrlFilter.h"
 
+#include "core/TextUtil.h"
+
 #include <QStringList>
 
 namespace {
-
-QString UpperASCII(QString s)
-{
-    for (QChar& c : s)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 'a' + 'A');
-    return s;
-}
 
 // The extension as a file name's: from the last ".", ":" or backslash, when that
 // character is a "."; a query string or fragment stays part of it.
@@ -32,7 +26,7 @@ bool IsSkippedURL(const QString& sURL)
 {
     if (sURL.isEmpty())
         return true;
-    if (UpperASCII(sURL.left(4)) != u"HTTP")
+    if (FoldASCII(sURL.left(4)) != u"HTTP")
         return true;
     // A control character (a NUL among them) is never part of an address; libcurl
     // would fetch the text before a NUL.
@@ -40,5 +34,5 @@ bool IsSkippedURL(const QString& sURL)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             return true;
     static const QStringList skipped = {".PNG", ".JPG", ".GIF", ".JPEG", ".ICO", ".JS", ".CSS"};
-    return skipped.contains(UpperASCII(FileExtension(sURL)));
+    return skipped.contains(FoldASCII(FileExtension(sURL)));
 }

@@ -4,10 +4,10 @@
 #include "SitemapReader.h"
 #include "UrlFilter.h"
 #include "core/Dialogs.h"
+#include "core/TextUtil.h"
 #include "core/Translate.h"
 #include "core/UrlListView.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <functional>
@@ -52,7 +52,7 @@ bool ForEachLine(QFile& aFile, const TCodePage& aCodePage, const std::function<b
             }
             continue;
         }
-        QStringList lines = TUrlImporter::SplitLines(aCodePage.Decode(pending.left(cut + 1)));
+        QStringList lines = SplitTextLines(aCodePage.Decode(pending.left(cut + 1)));
         pending.remove(0, cut + 1);
         if (droppingLongLine && !lines.isEmpty()) {
             lines.removeFirst();  // the end of the dropped line
@@ -72,25 +72,6 @@ TUrlImporter::TUrlImporter(TURLTaskInfoList& aList, TResultsTable& aTable, IUrlL
                            IDialogs& aDialogs, const TClock& aClock)
     : FList(aList), FTable(aTable), FView(aView), FDialogs(aDialogs), FClock(aClock)
 {
-}
-
-QStringList TUrlImporter::SplitLines(const QString& aText)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = aText.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = aText.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(aText.mid(start, i - start));
-        if (c == u'\r' && i + 1 < n && aText.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(aText.mid(start));
-    return lines;
 }
 
 void TUrlImporter::Prepare()
@@ -221,18 +202,11 @@ bool TUrlImporter::ImportClipboardText(const QString& aText)
 {
     if (aText.isEmpty())
         return false;
-    const QStringList lines = SplitLines(aText);
+    const QStringList lines = SplitTextLines(aText);
     Prepare();
-    for (const QString& line : lines) {
-        // Characters up to and including the space are trimmed at both ends.
-        qsizetype b = 0, e = line.size();
-        while (b < e && line.at(b).unicode() <= 0x20)
-            ++b;
-        while (e > b && line.at(e - 1).unicode() <= 0x20)
-            --e;
-        if (!Accept(line.mid(b, e - b)))
+    for (const QString& line : lines)
+        if (!Accept(TrimBlanks(line)))
             break;
-    }
     Close("Данные вставлены из буфера обмена");
     return true;
 }

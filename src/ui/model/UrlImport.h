@@ -39,9 +39,6 @@ public:
     bool AddPiece(const QStringList& aCandidates);
     void EndPieces();
 
-    // Text split into lines at CR, LF or CR LF.
-    static QStringList SplitLines(const QString& aText);
-
 private:
     void Prepare();
     // False when the limit stops the import.

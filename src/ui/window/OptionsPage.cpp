@@ -208,7 +208,7 @@ int TOptionsPage::RequestDelay() const { return edPreDelay->value(); }
 QString TOptionsPage::UserAgentText() const { return edUserAgentText->text(); }
 bool TOptionsPage::UseProxies() const { return FProxyGroup->cbUseProxies->isChecked(); }
 bool TOptionsPage::UniqueResults() const { return cbUniqueResult->isChecked(); }
-bool TOptionsPage::ClearURLsWithoutResults() const { return cbClearURLWOResult->isChecked(); }
+bool TOptionsPage::HideURLsWithoutResults() const { return cbClearURLWOResult->isChecked(); }
 bool TOptionsPage::KeepURLsOnImport() const { return cbImpNoClearURLs->isChecked(); }
 
 TRunSettings TOptionsPage::RunSettings() const
@@ -219,7 +219,7 @@ TRunSettings TOptionsPage::RunSettings() const
     settings.UserAgent = UserAgentText();
     settings.UseProxies = UseProxies();
     settings.UniqueResults = UniqueResults();
-    settings.ClearURLsWithoutResults = ClearURLsWithoutResults();
+    settings.HideURLsWithoutResults = HideURLsWithoutResults();
     return settings;
 }
 
@@ -233,7 +233,7 @@ TOptionValues TOptionsPage::Values() const
     v.CustomUserAgentEnabled = FCustomFieldEnabled;
     v.LangCode = LanguageCode();
     v.ImportNoClear = KeepURLsOnImport();
-    v.ClearWithoutResult = ClearURLsWithoutResults();
+    v.ClearWithoutResult = HideURLsWithoutResults();
     v.UseProxies = UseProxies();
     v.UniqueResults = UniqueResults();
     return v;

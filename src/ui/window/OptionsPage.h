@@ -46,7 +46,7 @@ public:
     QString UserAgentText() const;
     bool UseProxies() const;
     bool UniqueResults() const;
-    bool ClearURLsWithoutResults() const;
+    bool HideURLsWithoutResults() const;
     bool KeepURLsOnImport() const override;
     QString ProxyTestURL() const { return FProxyTestURL; }
     TRunSettings RunSettings() const override;

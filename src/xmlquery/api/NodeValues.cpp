@@ -1,22 +1,11 @@
 #include "xmlquery/api/NodeValues.h"
 
+#include "xmlquery/AsciiText.h"
 #include "xmlquery/NodeText.h"
 
 #include <cstring>
 
 namespace xq::api {
-namespace {
-
-bool SameIgnoringAsciiCase(const char* a, const char* b)
-{
-    const auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-    for (; *a && *b; ++a, ++b) {
-        if (lower(static_cast<unsigned char>(*a)) != lower(static_cast<unsigned char>(*b))) return false;
-    }
-    return *a == *b;
-}
-
-}  // namespace
 
 bool FindAttributeValue(const xmlNode* element, const std::string& name, std::string& value)
 {
@@ -25,7 +14,7 @@ bool FindAttributeValue(const xmlNode* element, const std::string& name, std::st
         if (attr->name && std::strcmp(reinterpret_cast<const char*>(attr->name), name.c_str()) == 0) found = attr;
     }
     for (const xmlAttr* attr = element->properties; attr && !found; attr = attr->next) {
-        if (attr->name && SameIgnoringAsciiCase(reinterpret_cast<const char*>(attr->name), name.c_str())) found = attr;
+        if (attr->name && EqualsIgnoringAsciiCase(reinterpret_cast<const char*>(attr->name), name)) found = attr;
     }
     if (!found) return false;
     value = NodeTextContent(reinterpret_cast<const xmlNode*>(found));

@@ -1,6 +1,6 @@
 #include "xmlquery/css/AnPlusBParser.h"
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ public:
     void Advance() { ++pos_; }
     void SkipBlanks()
     {
-        while (!AtEnd() && IsCssBlank(text_[pos_])) ++pos_;
+        while (!AtEnd() && IsHtmlSpace(text_[pos_])) ++pos_;
     }
     bool ReadDigits(std::int64_t& value)
     {
@@ -47,7 +47,7 @@ std::optional<AnPlusB> ParseAnPlusB(std::string_view text)
     Reader reader(text);
     reader.SkipBlanks();
     std::string_view rest = reader.Rest();
-    while (!rest.empty() && IsCssBlank(rest.back())) rest.remove_suffix(1);
+    while (!rest.empty() && IsHtmlSpace(rest.back())) rest.remove_suffix(1);
     if (EqualsIgnoringAsciiCase(rest, "odd")) return AnPlusB{2, 1};
     if (EqualsIgnoringAsciiCase(rest, "even")) return AnPlusB{2, 0};
 

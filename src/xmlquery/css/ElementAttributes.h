@@ -2,7 +2,7 @@
 // Attribute and text access on libxml2 elements for the matcher and the
 // element-state helpers.
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 
 #include <libxml/tree.h>
 

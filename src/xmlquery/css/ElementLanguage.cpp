@@ -1,6 +1,6 @@
 #include "xmlquery/css/ElementLanguage.h"
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
 
@@ -92,9 +92,9 @@ const std::string& LanguageLookup::PragmaLanguage()
         if (!equiv || !content || !EqualsIgnoringAsciiCase(*equiv, "content-language")) continue;
         if (content->find(',') != std::string::npos) continue;
         std::string_view value = *content;
-        while (!value.empty() && IsCssBlank(value.front())) value.remove_prefix(1);
+        while (!value.empty() && IsHtmlSpace(value.front())) value.remove_prefix(1);
         std::size_t end = 0;
-        while (end < value.size() && !IsCssBlank(value[end])) ++end;
+        while (end < value.size() && !IsHtmlSpace(value[end])) ++end;
         if (end > 0) pragma_ = std::string(value.substr(0, end));
     }
     return pragma_;

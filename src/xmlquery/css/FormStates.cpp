@@ -46,7 +46,7 @@ std::string OptionValue(const xmlNode* option)
     for (const xmlNode* node = option->children; node; node = NextInDocumentOrder(node, option))
         if (IsTextNode(node))
             for (char c : ContentOf(node))
-                if (!IsCssBlank(c)) text += c;
+                if (!IsHtmlSpace(c)) text += c;
     return text;
 }
 

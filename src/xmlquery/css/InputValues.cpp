@@ -1,6 +1,6 @@
 #include "xmlquery/css/InputValues.h"
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 
 #include <array>
 #include <cmath>
@@ -127,8 +127,8 @@ bool IsValidFloat(std::string_view text)
 
 std::string_view TrimBlanks(std::string_view text)
 {
-    while (!text.empty() && IsCssBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsCssBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
     return text;
 }
 

@@ -1,7 +1,7 @@
 // Pseudo-classes and pseudo-elements of the selector grammar, with their arguments.
 
 #include "xmlquery/css/AnPlusBParser.h"
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 #include "xmlquery/css/PseudoClassNames.h"
 #include "xmlquery/css/SelectorGrammar.h"
 

@@ -1,6 +1,6 @@
 #include "xmlquery/css/SelectorMatcher.h"
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 #include "xmlquery/css/ElementAttributes.h"
 #include "xmlquery/css/ElementWalk.h"
 
@@ -45,9 +45,9 @@ bool AnyBlankSeparatedWord(std::string_view list, Visit visit)
 {
     std::size_t i = 0;
     while (i < list.size()) {
-        while (i < list.size() && IsCssBlank(list[i])) ++i;
+        while (i < list.size() && IsHtmlSpace(list[i])) ++i;
         const std::size_t start = i;
-        while (i < list.size() && !IsCssBlank(list[i])) ++i;
+        while (i < list.size() && !IsHtmlSpace(list[i])) ++i;
         if (i > start && visit(list.substr(start, i - start))) return true;
     }
     return false;
@@ -246,7 +246,7 @@ bool SelectorMatcher::MatchesAttribute(const SimpleSelector& simple, const xmlNo
     case AttributeOperator::Equals:
         return SameText(value, wanted, ci);
     case AttributeOperator::Includes:
-        if (wanted.empty() || std::any_of(wanted.begin(), wanted.end(), IsCssBlank)) return false;
+        if (wanted.empty() || std::any_of(wanted.begin(), wanted.end(), IsHtmlSpace)) return false;
         return AnyBlankSeparatedWord(value, [&](std::string_view word) { return SameText(word, wanted, ci); });
     case AttributeOperator::DashMatch:
         return SameText(value, wanted, ci) ||

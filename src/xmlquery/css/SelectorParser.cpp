@@ -1,9 +1,12 @@
 #include "xmlquery/css/SelectorParser.h"
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
+#include "xmlquery/Utf8Repair.h"
+#include "xmlquery/css/AnPlusBParser.h"
 #include "xmlquery/css/HtmlAttributeCase.h"
 #include "xmlquery/css/SelectorGrammar.h"
-#include "xmlquery/css/Utf8Check.h"
+#include "xmlquery/css/SelectorTokenizer.h"
+#include "xmlquery/css/SelectorTypes.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "xmlquery/css/SelectorTokenizer.h"
 
-#include "xmlquery/css/AsciiText.h"
+#include "xmlquery/AsciiText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -111,7 +111,7 @@ private:
             std::uint32_t value = 0;
             for (int i = 0; i < 6 && pos_ < text_.size() && IsHexDigit(text_[pos_]); ++i, ++pos_)
                 value = value * 16 + std::uint32_t(HexValue(text_[pos_]));
-            if (pos_ < text_.size() && IsCssBlank(text_[pos_])) {
+            if (pos_ < text_.size() && IsHtmlSpace(text_[pos_])) {
                 if (text_[pos_] == '\r' && At(1) == '\n') ++pos_;
                 ++pos_;
             }
@@ -212,8 +212,8 @@ private:
     bool Next(Token& token, std::string* error)
     {
         const char c = text_[pos_];
-        if (IsCssBlank(c)) {
-            while (pos_ < text_.size() && IsCssBlank(text_[pos_])) ++pos_;
+        if (IsHtmlSpace(c)) {
+            while (pos_ < text_.size() && IsHtmlSpace(text_[pos_])) ++pos_;
             token.type = TokenType::Whitespace;
             return true;
         }

@@ -24,7 +24,7 @@ PageIndex::PageIndex(xmlDoc* doc) : doc_(doc) {
             const int index = int(elements_.size());
             elements_.push_back(n);
             end_.push_back(index + 1);
-            byName_[AsciiLowered(NameOf(n->name))].push_back(index);
+            byName_[LowerAscii(NameOf(n->name))].push_back(index);
             if (n->children) {
                 open.push_back(index);
                 n = n->children;
@@ -56,13 +56,13 @@ const xmlAttr* FindAttribute(const xmlNode* element, std::string_view lowerName)
         if (a->ns && a->ns->prefix) {
             const std::string_view prefix = NameOf(a->ns->prefix);
             if (lowerName.size() == prefix.size() + 1 + name.size() &&
-                AsciiEqualsIgnoreCase(lowerName.substr(0, prefix.size()), prefix) &&
+                EqualsIgnoringAsciiCase(lowerName.substr(0, prefix.size()), prefix) &&
                 lowerName[prefix.size()] == ':' &&
-                AsciiEqualsIgnoreCase(lowerName.substr(prefix.size() + 1), name))
+                EqualsIgnoringAsciiCase(lowerName.substr(prefix.size() + 1), name))
                 return a;
             continue;
         }
-        if (AsciiEqualsIgnoreCase(name, lowerName)) return a;
+        if (EqualsIgnoringAsciiCase(name, lowerName)) return a;
     }
     return nullptr;
 }

@@ -6,19 +6,6 @@
 
 namespace xq::tmpl {
 
-std::string AsciiLowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = AsciiLower(c);
-    return out;
-}
-
-bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    return true;
-}
-
 void AppendNormalised(std::string& out, std::string_view s) {
     for (char c : s) {
         if (IsHtmlSpace(c)) {

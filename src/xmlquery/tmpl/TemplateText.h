@@ -1,19 +1,12 @@
 #pragma once
 // Text helpers of the template language.
 
+#include "xmlquery/AsciiText.h"
+
 #include <string>
 #include <string_view>
 
 namespace xq::tmpl {
-
-inline bool IsHtmlSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-std::string AsciiLowered(std::string_view s);
-bool AsciiEqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Runs of white space become one blank; leading and trailing white space go.
 std::string NormaliseSpace(std::string_view s);

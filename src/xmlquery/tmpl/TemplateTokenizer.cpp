@@ -6,8 +6,6 @@ namespace xq::tmpl {
 
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 bool IsNameChar(char c) {
     return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' ||
            c == '.';
@@ -88,7 +86,7 @@ private:
     std::string ReadName() {
         const std::size_t from = pos_;
         while (pos_ < text_.size() && IsNameChar(text_[pos_])) ++pos_;
-        return AsciiLowered(text_.substr(from, pos_ - from));
+        return LowerAscii(text_.substr(from, pos_ - from));
     }
 
     void SkipSpace() {
@@ -144,7 +142,7 @@ private:
             RawAttribute a;
             const std::size_t nameFrom = pos_;
             while (pos_ < text_.size() && IsAttributeNameChar(text_[pos_])) ++pos_;
-            a.name = AsciiLowered(text_.substr(nameFrom, pos_ - nameFrom));
+            a.name = LowerAscii(text_.substr(nameFrom, pos_ - nameFrom));
             SkipSpace();
             if (At(pos_) == '=') {
                 ++pos_;

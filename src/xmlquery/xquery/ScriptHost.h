@@ -35,7 +35,8 @@ public:
     ScriptHost& operator=(const ScriptHost&) = delete;
 
     // The page's DOM, built on the first call for (doc, generation) and reused
-    // while they stay the same. A page that failed to build (too large for the
+    // while they stay the same (the last of the per-thread last-page records
+    // that analysis/PageAnalysis.h lists). A page that failed to build (too large for the
     // time limit, say) is not tried again for the same (doc, generation).
     ScriptCall Page(xmlDoc* doc, std::uint64_t generation);
     // The document node of the element the DOM numbered so (null when unknown).

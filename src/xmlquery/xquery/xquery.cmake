@@ -28,7 +28,7 @@ add_custom_command(
 # Qt 6.4's JavaScript engine lacks newer syntax (||=, async functions, class
 # fields) and misparses function expressions inside template literals, so the
 # bundle is lowered to ES2016 without template literals.
-file(GLOB tm_xq_js_scripts CONFIGURE_DEPENDS ${tm_xq_js_source}/*.js)
+set(tm_xq_js_scripts ${tm_xq_js_source}/entry.js ${tm_xq_js_source}/shims.js)
 add_custom_command(
   OUTPUT ${tm_xq_bundle}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${tm_xq_js_scripts} ${tm_xq_js_build}

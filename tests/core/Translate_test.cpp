@@ -1,11 +1,8 @@
 #include "core/Clock.h"
-#include "core/FileUtil.h"
 #include "core/Translate.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -104,57 +101,6 @@ TEST(Clock, LogTimeIsHoursMinutesSecondsInLocalTime)
     const TDateTime now = TClock::System().Now();
     EXPECT_GE(now, before);
     EXPECT_LE(now - before, 5000);
-}
-
-class AtomicSave : public ::testing::Test {
-protected:
-    QTemporaryDir FDir;
-    QString Path(const char* aName) const { return FDir.filePath(QString::fromUtf8(aName)); }
-    static QByteArray Read(const QString& aPath)
-    {
-        QFile file(aPath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
-};
-
-TEST_F(AtomicSave, ReplacesTheFileWholeAndLeavesNoTemporaryFile)
-{
-    ASSERT_TRUE(SaveFileAtomically(Path("f"), QByteArray("first")));
-    ASSERT_TRUE(SaveFileAtomically(Path("f"), QByteArray("second")));
-    EXPECT_EQ(Read(Path("f")), QByteArray("second"));
-    ASSERT_TRUE(SaveFileAtomically(Path("f"), QByteArray()));
-    EXPECT_EQ(Read(Path("f")), QByteArray());
-    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("f")});
-    EXPECT_FALSE(SaveFileAtomically(Path("missing/f"), QByteArray("x")));
-}
-
-TEST_F(AtomicSave, OwnerOnlyFilesAreNeverReadableByOthers)
-{
-    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    const auto otherBits = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
-                           | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-    ASSERT_TRUE(SaveFileAtomically(Path("p"), QByteArray("secret"), true));
-    EXPECT_EQ(QFile::permissions(Path("p")) & otherBits, QFileDevice::Permissions());
-    // An older copy readable by everyone is replaced by an owner-only one.
-    ASSERT_TRUE(SaveFileAtomically(Path("q"), QByteArray("old")));
-    ASSERT_TRUE(QFile::setPermissions(Path("q"), ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther));
-    ASSERT_TRUE(SaveFileAtomically(Path("q"), QByteArray("new"), true));
-    EXPECT_EQ(QFile::permissions(Path("q")) & otherBits, QFileDevice::Permissions());
-    EXPECT_EQ(Read(Path("q")), QByteArray("new"));
-}
-
-TEST(Utf8Decoding, StrictDecodingRefusesInvalidBytes)
-{
-    QString text;
-    EXPECT_TRUE(DecodeUtf8Strict(QByteArray("\xEF\xBB\xBF\xD0\x96x"), text));
-    EXPECT_EQ(text, QStringLiteral(u"Жx"));
-    EXPECT_TRUE(DecodeUtf8Strict(QByteArray("plain"), text));
-    EXPECT_EQ(text, QStringLiteral("plain"));
-    for (const QByteArray& bad : {QByteArray("\xC3\x28"), QByteArray("a\xFF"), QByteArray("\xED\xA0\x80"),
-                                  QByteArray("\xC0\xAF"), QByteArray("\xE2\x82")}) {
-        EXPECT_FALSE(DecodeUtf8Strict(bad, text)) << bad.toHex().constData();
-        EXPECT_TRUE(text.isEmpty());
-    }
 }
 
 }  // namespace

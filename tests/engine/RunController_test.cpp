@@ -1,7 +1,7 @@
 // The run controller with scripted workers: dispatching, finishing, the three
 // run modes, cancelling and the end-of-run columns.
 
-#include "controller_fixture.h"
+#include "ControllerFixture.h"
 
 #include <QDateTime>
 
@@ -239,7 +239,7 @@ TEST_F(EngineRunController, HidingURLsWithoutResultsIsAskedAtTheEnd)
     FillURLs(URLs, 1);
     RunToEnd(TRunMode::rmAllURLs);
     EXPECT_EQ(View.RemoveWithoutResultsCalls, 0);
-    View.Current.ClearURLsWithoutResults = true;
+    View.Current.HideURLsWithoutResults = true;
     RunToEnd(TRunMode::rmAllURLs);
     EXPECT_EQ(View.RemoveWithoutResultsCalls, 1);
 }

@@ -1,6 +1,7 @@
 // Pacing, cancellation and proxies of page workers.
 
 #include "TestHttpProxy.h"
+#include "TestProxies.h"
 #include "WorkerFixture.h"
 #include "proxies/Proxies.h"
 
@@ -14,13 +15,6 @@ using std::chrono::steady_clock;
 qint64 MsSince(steady_clock::time_point aSince)
 {
     return std::chrono::duration_cast<milliseconds>(steady_clock::now() - aSince).count();
-}
-
-TProxy ProxyAt(const std::string& aHostAndPort, const QString& aUserAndPws = {})
-{
-    std::unique_ptr<TProxy> p = TProxies::ProxyFromStr(QString::fromStdString(aHostAndPort));
-    p->UserAndPws = aUserAndPws;
-    return *p;
 }
 
 }  // namespace

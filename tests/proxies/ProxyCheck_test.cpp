@@ -1,7 +1,9 @@
 // The check of one proxy: a request through it to the test page.
 
+#include "ClosedPort.h"
 #include "TestHttpProxy.h"
 #include "TestHttpServer.h"
+#include "TestProxies.h"
 #include "engine/CurlSession.h"
 #include "proxies/Proxies.h"
 
@@ -10,13 +12,6 @@
 namespace {
 
 TCurlGlobalGuard CurlGlobal;
-
-TProxy ProxyAt(const std::string& aHostAndPort, const QString& aUserAndPws = {})
-{
-    std::unique_ptr<TProxy> p = TProxies::ProxyFromStr(QString::fromStdString(aHostAndPort));
-    p->UserAndPws = aUserAndPws;
-    return *p;
-}
 
 }  // namespace
 
@@ -31,10 +26,7 @@ TEST(ProxyCheckTest, PassesExactlyForAFinalStatus200)
     guarded.RequireCredentials("u", "p");
     TTestHttpProxy refusing(TTestHttpProxy::pmRefuse);
     ASSERT_TRUE(site.Start() && open.Start() && guarded.Start() && refusing.Start());
-    TTestHttpServer probe;
-    ASSERT_TRUE(probe.Start());
-    const std::string closed = "127.0.0.1:" + std::to_string(probe.Port());
-    probe.Stop();
+    const std::string closed = "127.0.0.1:" + std::to_string(ClosedPort());
 
     const struct {
         const char* Name;

@@ -154,37 +154,6 @@ TEST(CoreRunTaskInfo, InitResultsGivesAnEmptyRecordAndFreeResultsDropsIt)
     entry.FreeResults();  // freeing twice is harmless
 }
 
-// ---- ASCII case folding ----
-
-struct TSameTextCase {
-    const char* A;
-    const char* B;
-    bool Same;
-};
-
-class CoreRunSameTextASCII : public ::testing::TestWithParam<TSameTextCase> {};
-
-TEST_P(CoreRunSameTextASCII, FoldsOnlyLettersAToZ)
-{
-    const QString a = QString::fromUtf8(GetParam().A);
-    const QString b = QString::fromUtf8(GetParam().B);
-    EXPECT_EQ(SameTextASCII(a, b), GetParam().Same);
-    EXPECT_EQ(SameTextASCII(b, a), GetParam().Same);
-    EXPECT_EQ(FoldASCII(a) == FoldASCII(b), GetParam().Same);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CoreRunSameTextASCII, ::testing::Values(
-    TSameTextCase{"", "", true},
-    TSameTextCase{"", "a", false},
-    TSameTextCase{"HTTP://Example.COM/Path", "http://example.com/path", true},
-    TSameTextCase{"http://example.com/Путь", "HTTP://EXAMPLE.COM/Путь", true},
-    TSameTextCase{"http://example.com/путь", "http://example.com/Путь", false},  // Cyrillic case counts
-    TSameTextCase{"Straße", "STRASSE", false},
-    TSameTextCase{"ÄBC", "äbc", false},        // Latin-1 letters are not folded
-    TSameTextCase{"[a]", "{A}", false},        // neighbours of the letter ranges
-    TSameTextCase{"@`", "@`", true},
-    TSameTextCase{"abc", "abcd", false}));
-
 // ---- URL list ----
 
 TEST(CoreRunURLList, URLExistsFoldsASCIIButNotCyrillic)

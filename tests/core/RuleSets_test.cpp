@@ -1,8 +1,8 @@
+#include "TestFolder.h"
 #include "core/RuleSets.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,21 +12,12 @@ const QByteArray kExampleSet(R"({"name":"Main","rules":[{"name":"Title","qtype":
 
 class RuleSetsFile : public ::testing::Test {
 protected:
-    QTemporaryDir FDir;
-    QString Path(const char* aName = "Tollmarsh.json") const { return FDir.filePath(QString::fromUtf8(aName)); }
-
-    QByteArray Read(const QString& aPath) const
-    {
-        QFile file(aPath);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
+    TTestFolder FDir;
+    QString Path(const char* aName = "Tollmarsh.json") const { return FDir.FilePath(QString::fromUtf8(aName)); }
+    static QByteArray Read(const QString& aPath) { return TTestFolder::Read(aPath); }
     QString Write(const QByteArray& aBytes, const char* aName = "in.json") const
     {
-        QFile file(Path(aName));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(aBytes);
-        return file.fileName();
+        return FDir.Write(QString::fromUtf8(aName), aBytes);
     }
 };
 
@@ -181,19 +172,19 @@ TEST_F(RuleSetsFile, FailedSaveKeepsThePreviousFile)
     ASSERT_TRUE(sets.SaveToFile(Path()));
     const QByteArray before = Read(Path());
     // A folder cannot be written as a file; a missing folder cannot hold one.
-    ASSERT_TRUE(QDir(FDir.path()).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(QDir(FDir.Path()).mkdir(QStringLiteral("sub")));
     EXPECT_FALSE(sets.SaveToFile(Path("sub")));
     EXPECT_FALSE(sets.SaveToFile(Path("nowhere/Tollmarsh.json")));
     // A read-only folder refuses the temporary file; the old copy stays whole.
-    ASSERT_TRUE(QFile::setPermissions(FDir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    ASSERT_TRUE(QFile::setPermissions(FDir.Path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     sets.Add(ExampleSet());
     const bool saved = sets.SaveToFile(Path());
-    QFile::setPermissions(FDir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(FDir.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (!saved) {  // root may write anyway
         EXPECT_EQ(Read(Path()), before);
     }
     // No temporary file is left behind either way.
-    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Tollmarsh.json")});
+    EXPECT_EQ(QDir(FDir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("Tollmarsh.json")});
 }
 
 TEST(RuleSetsLookup, NamesFoldOnlyLatinLetters)

@@ -1,3 +1,4 @@
+#include "ClosedPort.h"
 #include "TestHttpServer.h"
 #include "engine/CurlSession.h"
 
@@ -25,16 +26,6 @@ ICurlPtr GetSession(const std::string& aUrl)
         .SetOpt(CURLOPT_AUTOREFERER, 1L)
         .SwitchRecvToString();
     return curl;
-}
-
-// A port that nothing listens on: bound once, then released.
-int ClosedPort()
-{
-    TTestHttpServer probe;
-    EXPECT_TRUE(probe.Start());
-    const int port = probe.Port();
-    probe.Stop();
-    return port;
 }
 
 class CurlSessionTest : public ::testing::Test {

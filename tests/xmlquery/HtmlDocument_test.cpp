@@ -138,6 +138,21 @@ TEST(Utf8Repair, ReplacesEachMaximalInvalidSubpart)
     }
 }
 
+TEST(Utf8Repair, ValidityCheckAgreesWithTheRepair)
+{
+    const std::string longAscii(37, 'a');
+    for (const std::string& text : {std::string(), longAscii, longAscii + "\xD0\x96" + longAscii,
+                                    longAscii + "\x80", std::string("\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80"), std::string("\xC0\xAF"),
+                                    std::string("\xED\xA0\x80"), std::string("\xF4\x90\x80\x80"),
+                                    longAscii + "\xE2\x82"}) {
+        std::string storage;
+        const bool unchanged = xq::MakeValidUtf8(text, storage).data() == text.data();
+        EXPECT_EQ(xq::IsValidUtf8(text), unchanged) << text;
+    }
+    EXPECT_TRUE(xq::IsValidUtf8(longAscii + "\xD0\x96"));
+    EXPECT_FALSE(xq::IsValidUtf8(longAscii + "\xFF"));
+}
+
 TEST(HtmlDocument, ThreadCacheParsesEachPageOnce)
 {
     const std::string first = "<p>one</p>";
@@ -152,7 +167,6 @@ TEST(HtmlDocument, ThreadCacheParsesEachPageOnce)
     const xq::CachedPage c = xq::PageForThread(first);
     EXPECT_NE(c.generation, b.generation);
     EXPECT_EQ(Find(c.doc, "//p"), (Strings{"one"}));
-    xq::ReleasePageForThread();
 }
 
 std::string Nested(const char* open, const char* close, int depth, const char* inner = "deep")

@@ -201,17 +201,19 @@ TEST_F(WorkerTest, FailureOutsideTheTransferStillEndsTheTask)
     EXPECT_EQ(Sink.Order, (std::vector<int>{WM_LOG_LINE, WM_LOG_LINE, WM_TASK_FINISHED, WM_NEXT_TASK}));
 }
 
-TEST_F(WorkerTest, CountIsLeftToTheControllerWhenAsked)
+TEST_F(WorkerTest, CountIsLeftToTheReceiverOfTheFinishedTask)
 {
     Server.Respond("/ok", 200, kPage);
-    TPageWorkerOptions options;
-    options.LowerCountAtEnd = false;
-    StartWorker(MakeTask(Server.Url("/ok"), 7), {}, nullptr, options);
-    ASSERT_TRUE(WaitFinished(1));
+    StartWorker(MakeTask(Server.Url("/ok"), 7));
+    // The thread has ended, its finished task still waits in the queue.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!Workers[0]->Finished() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(Workers[0]->Finished());
     EXPECT_EQ(State.ActiveThreadCount.load(), 1);
+    ASSERT_TRUE(WaitFinished(1));
     EXPECT_EQ(Sink.Finished[0]->Num, 7);
-    EXPECT_TRUE(Workers[0]->Finished());
-    State.ActiveThreadCount = 0;
+    EXPECT_EQ(State.ActiveThreadCount.load(), 0);
 }
 
 TEST_F(WorkerTest, RedirectLoopIsASendErrorThatNamesTheLimit)

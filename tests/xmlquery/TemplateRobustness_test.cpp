@@ -161,7 +161,7 @@ private:
     bool Matches(int t, int d) {
         const TemplateElement& e = t_.elements[std::size_t(t)];
         xmlNode* n = nodes_[std::size_t(d)];
-        if (!AsciiEqualsIgnoreCase(e.name, reinterpret_cast<const char*>(n->name))) return false;
+        if (!xq::EqualsIgnoringAsciiCase(e.name, reinterpret_cast<const char*>(n->name))) return false;
         for (const TemplateAttribute& a : e.attributes) {
             const xmlAttr* pa = FindAttribute(n, a.name);
             if (!pa) return false;

@@ -1,9 +1,10 @@
 // The run controller with workers on real threads: whole runs, the thread
 // limit, destruction during a run, and one run through the real page worker.
 
-#include "controller_fixture.h"
+#include "ControllerFixture.h"
 
 #include "engine/CurlSession.h"
+#include "EventPump.h"
 #include "TestHttpServer.h"
 
 #include <QDateTime>
@@ -15,19 +16,6 @@
 namespace {
 
 TCurlGlobalGuard CurlGlobal;
-
-// Handles posted messages until aDone holds; false after aTimeoutMs.
-bool PumpUntil(const std::function<bool()>& aDone, int aTimeoutMs = 10000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(aTimeoutMs);
-    while (!aDone()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::sendPostedEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // Fake workers on their own threads that behave like the real one towards the
 // controller: pace through the pool, post the request, end with the two messages.

@@ -1,3 +1,4 @@
+#include "TestFolder.h"
 #include "proxies/Proxies.h"
 
 #include <QDir>
@@ -129,14 +130,6 @@ TEST(ProxyImport, TextFilesAreDecodedByTheirByteOrderMark)
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(ProxySplit, LinesBreakAtCrLfLfAndCr)
-{
-    EXPECT_EQ(SplitTextLines(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitTextLines(QStringLiteral("a\n\nb\r\n")), (QStringList{"a", "", "b"}));
-    EXPECT_EQ(SplitTextLines(QStringLiteral("\r\n\r")), (QStringList{"", ""}));
-    EXPECT_EQ(SplitTextLines(QString()), QStringList());
-}
-
 TEST(ProxyRandom, EveryEntryIsDrawnUniformly)
 {
     TProxies list;
@@ -158,21 +151,10 @@ TEST(ProxyRandom, EveryEntryIsDrawnUniformly)
 
 class ProxiesFile : public ::testing::Test {
 protected:
-    QTemporaryDir FDir;
-    QString Path(const char* aName = "proxies.json") const { return FDir.filePath(QString::fromUtf8(aName)); }
-    QByteArray Read(const QString& aPath) const
-    {
-        QFile file(aPath);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
-    QString Write(const QByteArray& aBytes) const
-    {
-        QFile file(Path("in.json"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(aBytes);
-        return file.fileName();
-    }
+    TTestFolder FDir;
+    QString Path(const char* aName = "proxies.json") const { return FDir.FilePath(QString::fromUtf8(aName)); }
+    static QByteArray Read(const QString& aPath) { return TTestFolder::Read(aPath); }
+    QString Write(const QByteArray& aBytes) const { return FDir.Write(QStringLiteral("in.json"), aBytes); }
 };
 
 TEST_F(ProxiesFile, SavedBytesAreExactAndOwnerOnly)
@@ -253,11 +235,11 @@ TEST_F(ProxiesFile, FailedSaveKeepsThePreviousFile)
     ASSERT_TRUE(list.SaveToFile(Path()));
     const QByteArray before = Read(Path());
     // The target is a folder: nothing can be renamed over it.
-    ASSERT_TRUE(QDir(FDir.path()).mkdir(QStringLiteral("dir.json")));
+    ASSERT_TRUE(QDir(FDir.Path()).mkdir(QStringLiteral("dir.json")));
     list.ImportFromString(QStringLiteral("b:2"));
     EXPECT_FALSE(list.SaveToFile(Path("dir.json")));
     EXPECT_EQ(Read(Path()), before);
-    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("proxies.json")});
+    EXPECT_EQ(QDir(FDir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("proxies.json")});
 }
 
 }  // namespace
