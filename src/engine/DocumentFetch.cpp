@@ -1,6 +1,7 @@
 #include "engine/DocumentFetch.h"
 
 #include "engine/CurlSession.h"
+#include "engine/RequestOptions.h"
 
 TFetchedDocument FetchDocument(const QString& aURL, const QString& aUserAgent, const TFetchLimits& aLimits,
                                const std::atomic<bool>* aAbort)
@@ -8,21 +9,15 @@ TFetchedDocument FetchDocument(const QString& aURL, const QString& aUserAgent, c
     TFetchedDocument fetched;
     try {
         const ICurlPtr curl = NewCurlSession();
-        const auto url = NewGetBuilder(aURL);
-        curl->SetUserAgent(aUserAgent)
-            .SetUrl(*url)
-            .SetOpt(CURLOPT_SSL_VERIFYPEER, 0L)
-            .SetOpt(CURLOPT_SSL_VERIFYHOST, 0L)
-            .SetOpt(CURLOPT_FOLLOWLOCATION, 1L)
-            .SetOpt(CURLOPT_AUTOREFERER, 1L)
-            .SetOpt(CURLOPT_MAXREDIRS, aLimits.MaxRedirects)
-            .SetOpt(CURLOPT_PROTOCOLS_STR, QStringLiteral("http,https"))
-            .SetOpt(CURLOPT_REDIR_PROTOCOLS_STR, QStringLiteral("http,https"))
-            .SetOpt(CURLOPT_TIMEOUT, aLimits.TimeoutSeconds)
-            .SetOpt(CURLOPT_PROXY, QString())  // no proxy, not even one from the environment
-            .SwitchRecvToString();
+        TTransferLimits limits;
+        limits.MaxBodyBytes = aLimits.MaxBodyBytes;
+        limits.MaxRedirects = aLimits.MaxRedirects;
+        limits.TimeLimitMs = int(aLimits.TimeoutSeconds * 1000);
+        limits.StallSeconds = aLimits.StallSeconds;
+        ConfigureGetRequest(*curl, aURL, aUserAgent, limits);
+        curl->SetOpt(CURLOPT_PROXY, QString());  // no proxy, not even one from the environment
         // An empty text asks for every encoding libcurl can decode.
-        curl->SetOpt(CURLOPT_ACCEPT_ENCODING, QString()).SetMaxBodySize(aLimits.MaxBodyBytes);
+        curl->SetOpt(CURLOPT_ACCEPT_ENCODING, QString());
         if (aAbort)
             curl->SetAbortFlag(aAbort);
         curl->Perform();

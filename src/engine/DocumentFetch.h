@@ -1,6 +1,6 @@
 #pragma once
 // One GET of a single document outside a run (a sitemap, the page of the
-// query command): redirects followed up to a limit, http and https only, no
+// query command, the rule tester's page): redirects followed up to a limit, http and https only, no
 // proxy, and bounds on time and size so that no server can hold or flood it.
 
 #include <QByteArray>
@@ -11,6 +11,7 @@ struct TFetchLimits {
     long TimeoutSeconds = 60;   // the whole transfer, connection included
     long MaxRedirects = 10;
     qint64 MaxBodyBytes = qint64(64) * 1024 * 1024;
+    int StallSeconds = 0;       // nothing received for this long ends it; 0: no such guard
 };
 
 struct TFetchedDocument {

@@ -2,7 +2,8 @@
 
 #include "analysis/PageAnalysis.h"
 #include "core/Translate.h"
-#include "engine/CurlSession.h"
+#include "engine/DocumentFetch.h"
+#include "engine/RequestOptions.h"
 
 #include <QStringDecoder>
 
@@ -99,38 +100,20 @@ TTesterOutcome RunTesterQuery(const TTesterQuery& aQuery)
 
 TTesterDownload DownloadTesterPage(const QString& aURL, const QString& aUserAgent, const std::atomic<bool>* aAbort)
 {
+    TFetchLimits limits;
+    limits.TimeoutSeconds = kTransferTimeLimitMs / 1000;
+    limits.MaxRedirects = kMaxRedirects;
+    limits.MaxBodyBytes = kMaxBodyBytes;
+    limits.StallSeconds = kStallSeconds;
     TTesterDownload download;
-    try {
-        const ICurlPtr curl = NewCurlSession();
-        const auto url = NewGetBuilder(aURL);
-        curl->SetUserAgent(aUserAgent)
-            .SetUrl(*url)
-            .SetOpt(CURLOPT_SSL_VERIFYPEER, 0L)
-            .SetOpt(CURLOPT_SSL_VERIFYHOST, 0L)
-            .SetOpt(CURLOPT_FOLLOWLOCATION, 1L)
-            .SetOpt(CURLOPT_AUTOREFERER, 1L)
-            .SetOpt(CURLOPT_MAXREDIRS, 20L)
-            .SetOpt(CURLOPT_PROTOCOLS_STR, QStringLiteral("http,https"))
-            .SetOpt(CURLOPT_REDIR_PROTOCOLS_STR, QStringLiteral("http,https"))
-            .SetOpt(CURLOPT_CONNECTTIMEOUT, 60L)
-            .SetOpt(CURLOPT_LOW_SPEED_LIMIT, 1L)
-            .SetOpt(CURLOPT_LOW_SPEED_TIME, 60L)
-            .SetOpt(CURLOPT_TIMEOUT, 120L)
-            .SetOpt(CURLOPT_PROXY, QString())  // never a proxy, not even one from the environment
-            .SwitchRecvToString();
-        curl->SetAbortFlag(aAbort).SetMaxBodySize(qint64(64) * 1024 * 1024);
-        curl->Perform();
-        const long code = curl->ResponseCode();
-        if (code != 200) {
-            download.Warning = Tr("Ошибка при получении страницы, код HTTP: ") + QString::number(code);
-            return download;
-        }
-        download.Text = DecodePageText(curl->ResponseBody());
+    const TFetchedDocument fetched = FetchDocument(aURL, aUserAgent, limits, aAbort);
+    if (!fetched.Transferred) {
+        download.Warning = Tr("Ошибка при получении страницы, исключение: ") + fetched.Error;
+    } else if (fetched.Status != 200) {
+        download.Warning = Tr("Ошибка при получении страницы, код HTTP: ") + QString::number(fetched.Status);
+    } else {
+        download.Text = DecodePageText(fetched.Body);
         download.Ok = true;
-    } catch (const ECurl& e) {
-        download.Warning = Tr("Ошибка при получении страницы, исключение: ") + e.Message();
-    } catch (const std::exception& e) {
-        download.Warning = Tr("Ошибка при получении страницы, исключение: ") + QString::fromUtf8(e.what());
     }
     return download;
 }

@@ -61,12 +61,13 @@ QGroupBox* TOptionsPage::BuildOptionsGroup()
 
     cbAppLang = new QComboBox(group);
     cbAppLang->setObjectName(QStringLiteral("cbAppLang"));
-    edMaxTreads = new TRangeSpinBox(1, 10, 1, group);
+    const TRunSettings defaults;
+    edMaxTreads = new TRangeSpinBox(ThreadLimitMin, ThreadLimitMax, 1, group);
     edMaxTreads->setObjectName(QStringLiteral("edMaxTreads"));
-    edMaxTreads->setValue(5);
-    edPreDelay = new TRangeSpinBox(1500, 10000, 100, group);
+    edMaxTreads->setValue(defaults.MaxThreads);
+    edPreDelay = new TRangeSpinBox(RequestDelayMin, RequestDelayMax, RequestDelayStep, group);
     edPreDelay->setObjectName(QStringLiteral("edPreDelay"));
-    edPreDelay->setValue(1500);
+    edPreDelay->setValue(defaults.RequestDelay);
     cbImpNoClearURLs = LabelledCheckBox("cbImpNoClearURLs", "Не очищать URL при импорте:", group);
     cbClearURLWOResult =
         LabelledCheckBox("cbClearURLWOResult", "Скрывать URL c пустыми результатами:", group);
