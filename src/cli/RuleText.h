@@ -1,6 +1,6 @@
 #pragma once
 // Rules as the command line writes them: the names of query types and extract
-// modes, "--rule" specifications, and the words for a rule that cannot run.
+// modes, "--rule" texts, and the words for a rule that cannot run.
 
 #include "core/ScrapRules.h"
 #include "ui/model/RuleValidity.h"
@@ -20,7 +20,7 @@ TScrapExtractType DefaultExtract(TScrapQueryType aType);
 
 // "TYPE[,name=NAME][,extract=MODE][,attr=ATTRIBUTE]:QUERY": everything after the
 // first ":" is the query, unchanged. aPosition (1-based) gives the default name
-// "Rule N". False with a message when the specification is malformed.
+// "Rule N". False with a message when the rule text is malformed.
 bool ParseRuleSpec(const QString& aSpec, int aPosition, TScrapRule& aRule, QString& aError);
 
 // "invalid CSS selector: REASON (query "a[")" or "the query is empty".

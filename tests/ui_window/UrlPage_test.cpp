@@ -272,7 +272,7 @@ TEST_F(UrlPageTest, EmptyPage_ControlsCaptionsColumnsAndStates)
     const Qt::Alignment captionAlignment[] = {Qt::AlignCenter, Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter,
                                               Qt::AlignCenter};
     for (int column = 0; column < 4; ++column) {
-        // The design widths, widened only where this font would cut a caption.
+        // The planned widths, widened only where this font would cut a caption.
         EXPECT_GE(header->sectionSize(column), widths[column]) << column;
         EXPECT_LE(header->sectionSize(column),
                   std::max(widths[column], header->fontMetrics().horizontalAdvance(Captions()[column]) + 24))
