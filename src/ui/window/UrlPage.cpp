@@ -555,11 +555,6 @@ void TUrlPage::RemoveURLsWithoutResults()
     FTable.RemoveURLsWithoutResults();
 }
 
-void TUrlPage::OtherMessage(int aCode, void* aParam)
-{
-    emit RuleMessage(aCode, aParam);
-}
-
 QString TUrlPage::CurrentUserAgent() const
 {
     return FController->CurrentUserAgent();

@@ -7,10 +7,10 @@
 //
 // The main window creates it once and wires it:
 //   pcPages->addTab(page, page->Caption()); CaptionChanged -> the tab's text;
-//   RunningChanged -> options page disabled while true; RuleMessage -> the rules
-//   page; pcBottom (BottomPages) receives tsNews and tsLog; the rules page calls
-//   UpdateRunControls when the current set gains or loses its rules; the close
-//   sequence starts with StopRun.
+//   RunningChanged -> options page disabled while true; pcBottom (BottomPages)
+//   receives tsNews and tsLog; UpdateRunControls when the page is shown again
+//   (the current set may have gained or lost its rules); the close sequence
+//   starts with StopRun.
 // The page's run controller is the receiver of the workers' messages
 // (SetMessageReceiver), so posted log lines reach the log sink through it.
 
@@ -87,7 +87,6 @@ public:
     void SetResultColumns(const QStringList& aCaptions) override;
     void ResultsChanged(int aNum) override;
     void RemoveURLsWithoutResults() override;
-    void OtherMessage(int aCode, void* aParam) override;
 
     // The grid's model (tests and the benchmark look at it).
     TResultsModel& Model() const { return *FModel; }
@@ -97,8 +96,6 @@ signals:
     void CaptionChanged(const QString& aCaption);
     // A run started or ended: the main window disables the options page for the run.
     void RunningChanged(bool bRunning);
-    // The rule panels' deferred messages, which reach the run controller's receiver.
-    void RuleMessage(int aCode, void* aParam);
 
 protected:
     void changeEvent(QEvent* aEvent) override;
