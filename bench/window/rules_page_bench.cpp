@@ -220,7 +220,7 @@ int main(int argc, char** argv)
     TRecordingDialogs dialogs;
     QElapsedTimer timer;
     timer.start();
-    TRuleTester tester(TRuleTesterLinks{dialogs, QString(), {}, {}}, nullptr);
+    TfmReqTest tester(TRuleTesterLinks{dialogs, QString(), {}, {}}, nullptr);
     tester.Prepare(nullptr);
     tester.resize(1280, 900);
     tester.show();

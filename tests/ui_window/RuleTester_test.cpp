@@ -42,7 +42,7 @@ protected:
     QTemporaryDir Dir;
     TRecordingDialogs Dialogs;
     QStringList Urls{"http://one.example/", "http://two.example/"};
-    TRuleTester Tester{TRuleTesterLinks{Dialogs, Dir.path() + u'/', [this] { return Urls; },
+    TfmReqTest Tester{TRuleTesterLinks{Dialogs, Dir.path() + u'/', [this] { return Urls; },
                                         [] { return QStringLiteral("TesterAgent/1.0"); }},
                        nullptr};
 

@@ -259,7 +259,7 @@ TEST_F(RulesPage, ThePanelsTestButtonOpensTheTesterOnACopyOfItsRule)
     QTest::mouseClick(PanelControl<QToolButton>(0, "FTestButton"), Qt::LeftButton);
     EXPECT_EQ(Page->RuleTester(), nullptr);
     QTimer::singleShot(0, [&] {
-        TRuleTester* tester = Page->RuleTester();
+        TfmReqTest* tester = Page->RuleTester();
         ASSERT_NE(tester, nullptr);
         EXPECT_TRUE(tester->isModal());
         EXPECT_TRUE(tester->windowState() & Qt::WindowMaximized);
@@ -287,9 +287,9 @@ TEST_F(RulesPage, ThePanelsTestButtonOpensTheTesterOnACopyOfItsRule)
 
     // the bar's button keeps the texts but selects XPath
     inspected = false;
-    TRuleTester* first = Page->RuleTester();
+    TfmReqTest* first = Page->RuleTester();
     QTimer::singleShot(0, [&] {
-        TRuleTester* tester = Page->RuleTester();
+        TfmReqTest* tester = Page->RuleTester();
         EXPECT_EQ(tester, first);  // created once and kept
         EXPECT_EQ(tester->findChild<QPlainTextEdit*>("edQuery")->toPlainText(), "p");
         EXPECT_EQ(tester->findChild<QLineEdit*>("edAttribute")->text(), "src");

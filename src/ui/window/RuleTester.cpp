@@ -65,7 +65,7 @@ QRadioButton* NewRadio(QWidget* aParent, const char* aObjectName)
 
 }  // namespace
 
-TRuleTester::TRuleTester(const TRuleTesterLinks& aLinks, QWidget* aParent)
+TfmReqTest::TfmReqTest(const TRuleTesterLinks& aLinks, QWidget* aParent)
     : QDialog(aParent, Qt::Window), FLinks(aLinks)
 {
     setObjectName(QStringLiteral("fmReqTest"));
@@ -78,9 +78,9 @@ TRuleTester::TRuleTester(const TRuleTesterLinks& aLinks, QWidget* aParent)
     rbXPathClick();
 }
 
-TRuleTester::~TRuleTester() = default;
+TfmReqTest::~TfmReqTest() = default;
 
-void TRuleTester::BuildUi()
+void TfmReqTest::BuildUi()
 {
     auto* layout = new QVBoxLayout(this);
 
@@ -210,7 +210,7 @@ void TRuleTester::BuildUi()
     setTabOrder(btDoQuery, edResult);
 }
 
-void TRuleTester::RetranslateUi()
+void TfmReqTest::RetranslateUi()
 {
     setWindowTitle(Tr("Тестирование правил извлечения данных"));
     gbSource->setTitle(Tr(" Источник "));
@@ -239,14 +239,14 @@ void TRuleTester::RetranslateUi()
     edResult->setAccessibleName(Tr(" Результат ").trimmed());
 }
 
-void TRuleTester::changeEvent(QEvent* aEvent)
+void TfmReqTest::changeEvent(QEvent* aEvent)
 {
     if (aEvent->type() == QEvent::LanguageChange)
         RetranslateUi();
     QDialog::changeEvent(aEvent);
 }
 
-void TRuleTester::Prepare(const TScrapRule* aRule)
+void TfmReqTest::Prepare(const TScrapRule* aRule)
 {
     RetranslateUi();
     if (aRule) {
@@ -274,13 +274,13 @@ void TRuleTester::Prepare(const TScrapRule* aRule)
     edURLsChange();
 }
 
-void TRuleTester::Open()
+void TfmReqTest::Open()
 {
     setWindowState(windowState() | Qt::WindowMaximized);
     exec();
 }
 
-void TRuleTester::reject()
+void TfmReqTest::reject()
 {
     if (FLoading) {
         FAbortLoad = true;  // the download ends within moments; then the window may close
@@ -289,18 +289,18 @@ void TRuleTester::reject()
     QDialog::reject();
 }
 
-void TRuleTester::edURLsChange()
+void TfmReqTest::edURLsChange()
 {
     FRememberedURL = edURLs->currentText();
     btLoadFromURL->setEnabled(!FRememberedURL.isEmpty() && !FLoading);
 }
 
-int TRuleTester::SelectedQueryType() const
+int TfmReqTest::SelectedQueryType() const
 {
     return FTypeButtons->checkedId();
 }
 
-TScrapExtractType TRuleTester::SelectedExtract() const
+TScrapExtractType TfmReqTest::SelectedExtract() const
 {
     const std::pair<QRadioButton*, TScrapExtractType> order[] = {
         {rgText, etTextContent}, {rgOuterHTML, etOuterHTML}, {rgInnerHTML, etInnerHTML}, {rgAnyPart, etAnyPart}};
@@ -310,7 +310,7 @@ TScrapExtractType TRuleTester::SelectedExtract() const
     return etUnknown;
 }
 
-void TRuleTester::rbXPathClick()
+void TfmReqTest::rbXPathClick()
 {
     const int type = SelectedQueryType();
     const TTesterExtractChoice choice = TesterExtractChoice(type);
@@ -331,7 +331,7 @@ void TRuleTester::rbXPathClick()
         buttons[next]->setChecked(true);
 }
 
-void TRuleTester::btLoadFromFileClick()
+void TfmReqTest::btLoadFromFileClick()
 {
     TFileDialogRequest request;
     request.Title = Tr("Укажите HTML файл ");
@@ -359,7 +359,7 @@ void TRuleTester::btLoadFromFileClick()
     edHTML->setText(DecodeHtmlFile(file.readAll(), TCodePage::SystemDefault()));
 }
 
-void TRuleTester::btLoadFromURLClick()
+void TfmReqTest::btLoadFromURLClick()
 {
     const QString url = edURLs->currentText();
     if (url.isEmpty() || FLoading)
@@ -398,7 +398,7 @@ void TRuleTester::btLoadFromURLClick()
     edHTML->setText(download.Text);
 }
 
-void TRuleTester::btDoQueryClick()
+void TfmReqTest::btDoQueryClick()
 {
     TTesterQuery query;
     query.Html = edHTML->text();

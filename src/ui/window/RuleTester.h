@@ -31,10 +31,10 @@ struct TRuleTesterLinks {
     std::function<QString()> UserAgentText;         // sent with the download
 };
 
-class TRuleTester : public QDialog {
+class TfmReqTest : public QDialog {
 public:
-    TRuleTester(const TRuleTesterLinks& aLinks, QWidget* aParent);
-    ~TRuleTester() override;
+    TfmReqTest(const TRuleTesterLinks& aLinks, QWidget* aParent);
+    ~TfmReqTest() override;
 
     // Everything the opening does before the window shows: the texts in the
     // current language, the rule's texts and choices (or XPath without a rule),

@@ -323,7 +323,7 @@ void TRulesPage::showEvent(QShowEvent* aEvent)
 void TRulesPage::ShowRuleTester(const TScrapRule* aRule)
 {
     if (!FRuleTester)
-        FRuleTester = std::make_unique<TRuleTester>(
+        FRuleTester = std::make_unique<TfmReqTest>(
             TRuleTesterLinks{FLinks.Dialogs, FLinks.ExeDir, FLinks.UrlListAddresses, FLinks.UserAgentText},
             this);  // a window of its own; freed with the page
     FRuleTester->Prepare(aRule);

@@ -22,7 +22,7 @@ class QGroupBox;
 class QPushButton;
 class QScrollArea;
 class QVBoxLayout;
-class TRuleTester;
+class TfmReqTest;
 
 // What the page works on; all owned by the main window.
 struct TRulesPageLinks {
@@ -54,7 +54,7 @@ public:
 
     const TScrapRulePanels& RulePanels() const { return FRulePanels; }
     bool LayoutPending() const { return FLayoutPending; }
-    TRuleTester* RuleTester() const { return FRuleTester.get(); }  // none before the first opening
+    TfmReqTest* RuleTester() const { return FRuleTester.get(); }  // none before the first opening
     TQueryCheckQueue& QueryChecks() { return *FChecks; }
 
 protected:
@@ -89,7 +89,7 @@ private:
     TScrapRulePanels FRulePanels;
     TRuleSetCommands FCommands;
     bool FLayoutPending = false;
-    std::unique_ptr<TRuleTester> FRuleTester;
+    std::unique_ptr<TfmReqTest> FRuleTester;
 
     QGroupBox* gbRules;
     QScrollArea* sbRules;

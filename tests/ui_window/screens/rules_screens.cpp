@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     file.write("\xEF\xBB\xBF");
     file.write(kSamplePage);
     file.close();
-    TRuleTester tester(TRuleTesterLinks{dialogs, dir.path() + u'/',
+    TfmReqTest tester(TRuleTesterLinks{dialogs, dir.path() + u'/',
                                         [] { return QStringList{"https://shop.example/catalog"}; },
                                         [] { return QStringLiteral("Mozilla/5.0"); }},
                        nullptr);
