@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <vector>
 
 namespace {
 
@@ -152,4 +153,26 @@ TEST(QueryCheckQueue, TheRealChecksRunOnTheQueueThread)
     now = queue.Check(client, "//a[lower-case(@id) = 'x']", qtXPath, 5000, &context, keep);
     ASSERT_TRUE(now.has_value());
     EXPECT_TRUE(*now);
+}
+
+// A held queue checks nothing (no script engine starts for a page nobody has
+// seen); released, it answers the newest text of each client.
+TEST(QueryCheckQueue, AHeldQueueChecksNothingUntilReleased)
+{
+    TGatedCheck gate;
+    TQueryCheckQueue queue([&](const QString& q, TScrapQueryType) { return gate(q); });
+    queue.Hold(true);
+    QObject context;
+    std::vector<bool> answers;
+    const int client = queue.NewClient();
+    EXPECT_FALSE(queue.Check(client, "first", qtXQuery, 50, &context, [&](bool v) { answers.push_back(v); }));
+    EXPECT_FALSE(queue.Check(client, "newest!", qtXQuery, 50, &context, [&](bool v) { answers.push_back(v); }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(gate.Seen.isEmpty());
+    EXPECT_FALSE(queue.Idle());
+
+    queue.Hold(false);
+    ASSERT_TRUE(WaitUntil([&] { return !answers.empty() && queue.Idle(); }));
+    EXPECT_EQ(gate.Seen, QStringList{"newest!"});
+    EXPECT_EQ(answers, std::vector<bool>{true});
 }

@@ -39,7 +39,7 @@ std::optional<bool> TQueryCheckQueue::Check(int aClient, const QString& aQuery, 
                                             int aWaitMs, QObject* aContext, TAnswer aAnswer)
 {
     std::unique_lock<std::mutex> lock(FLock);
-    const bool idle = !FBusy && FWaiting.empty();
+    const bool idle = !FHeld && !FBusy && FWaiting.empty();
     TRequest request{aClient, ++FLastSerial, aQuery, aType, aContext, std::move(aAnswer)};
     const quint64 serial = request.Serial;
     FShared->Newest.insert(aClient, serial);
@@ -68,6 +68,15 @@ void TQueryCheckQueue::Forget(int aClient)
         it = it->Client == aClient ? FWaiting.erase(it) : it + 1;
 }
 
+void TQueryCheckQueue::Hold(bool bHeld)
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FHeld = bHeld;
+    }
+    FWake.notify_all();
+}
+
 bool TQueryCheckQueue::Idle() const
 {
     std::lock_guard<std::mutex> lock(FLock);
@@ -78,7 +87,7 @@ void TQueryCheckQueue::Run()
 {
     std::unique_lock<std::mutex> lock(FLock);
     for (;;) {
-        FWake.wait(lock, [&] { return FStopping || !FWaiting.empty(); });
+        FWake.wait(lock, [&] { return FStopping || (!FHeld && !FWaiting.empty()); });
         if (FStopping)
             return;
         TRequest request = std::move(FWaiting.front());

@@ -50,6 +50,10 @@ public:
     // A number no other client of this queue has (panels take one each).
     int NewClient() { return ++FLastClient; }
 
+    // While held, requests wait and nothing is checked: a page that is not
+    // shown yet starts no script engine (start-up stays light).
+    void Hold(bool bHeld);
+
     // True while no request waits or runs (tests, benchmarks).
     bool Idle() const;
 
@@ -80,6 +84,7 @@ private:
     std::deque<TRequest> FWaiting;
     quint64 FLastSerial = 0;
     bool FBusy = false;
+    bool FHeld = false;
     bool FStopping = false;
     quint64 FSyncSerial = 0;            // the request a caller waits for, 0 for none
     std::optional<bool> FSyncResult;

@@ -33,6 +33,8 @@ TRulesPage::TRulesPage(const TRulesPageLinks& aLinks, QWidget* aParent)
       FCommands(aLinks.CurrentRuleSet, aLinks.SavedRuleSets, aLinks.ExeDir + QStringLiteral("Tollmarsh.json"),
                 aLinks.Dialogs, *this)
 {
+    // The slow checks wait until the page is first shown.
+    FChecks->Hold(true);
     setObjectName(QStringLiteral("RulesPage"));
     auto* pageLayout = new QVBoxLayout(this);
     pageLayout->setContentsMargins(4, 4, 4, 4);
@@ -316,6 +318,7 @@ bool TRulesPage::eventFilter(QObject* aWatched, QEvent* aEvent)
 void TRulesPage::showEvent(QShowEvent* aEvent)
 {
     QWidget::showEvent(aEvent);
+    FChecks->Hold(false);
     if (FLayoutPending)
         LayoutRulePanels();
 }
