@@ -27,7 +27,7 @@ const std::vector<TCliOption> kOptions = {
                         "a regular expression always takes its whole match"},
     {"unique", nullptr, "drop values that repeat, letter case ignored (default)"},
     {"all", nullptr, "keep repeated values"},
-    {"rule", "SPEC", "the rule in the form of check --rule instead of --type, --query,\n"
+    {"rule", "RULE", "the rule in the form of check --rule instead of --type, --query,\n"
                      "--attr and --extract: TYPE[,extract=MODE][,attr=NAME]:QUERY"},
     {"file", "PAGE", "read the page's bytes from this file"},
     {"stdin", nullptr, "read the page's bytes from standard input"},
@@ -44,7 +44,7 @@ QString Help()
 {
     return QStringLiteral(
                "Usage: tollmarsh-cli query (--type TYPE --query TEXT [--attr NAME] [--extract MODE]\n"
-               "                            | --rule SPEC)\n"
+               "                            | --rule RULE)\n"
                "                           (--file PAGE | --stdin | --url ADDRESS [--user-agent ROW|TEXT])\n"
                "                           [--unique | --all] [--json]\n"
                "\n"
@@ -91,7 +91,7 @@ int UsageError(TCliIo& aIo, const QString& aMessage)
 int RuleFromOptions(const TCliArgs& aArgs, TScrapRule& aRule, TCliIo& aIo)
 {
     if (!aArgs.Has(QStringLiteral("type")))
-        return UsageError(aIo, Tr("--type is required (or --rule SPEC)"));
+        return UsageError(aIo, Tr("--type is required (or --rule RULE)"));
     if (!ParseQueryTypeName(aArgs.Value(QStringLiteral("type")), aRule.QueryType))
         return UsageError(aIo, Tr("unknown --type \"%1\" (xpath, xquery, css, regex or template)")
                                    .arg(aArgs.Value(QStringLiteral("type"))));

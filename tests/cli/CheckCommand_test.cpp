@@ -222,7 +222,7 @@ TEST_F(CheckCommandTest, InvalidRulesGiveTheCompilersReason)
 {
     const QString urls = UrlFile({"http://127.0.0.1:9/"});
     const struct {
-        const char* Spec;
+        const char* Text;
         const char* Said;
     } cases[] = {
         {"xpath://a/b/@", "invalid XPath query: invalid expression at character 8"},
@@ -235,8 +235,8 @@ TEST_F(CheckCommandTest, InvalidRulesGiveTheCompilersReason)
     };
     for (const auto& c : cases) {
         const TRun run = Check({"--urls", urls, "--rule", QString::fromUtf8("xpath,name=Fine://a"), "--rule",
-                                QString::fromUtf8(c.Spec)});
-        EXPECT_EQ(run.Code, ecUsage) << c.Spec;
+                                QString::fromUtf8(c.Text)});
+        EXPECT_EQ(run.Code, ecUsage) << c.Text;
         EXPECT_TRUE(run.Err.contains("rule 2 \"Rule 2\"")) << run.Err.toStdString();
         EXPECT_TRUE(run.Err.contains(QString::fromUtf8(c.Said))) << run.Err.toStdString();
     }
@@ -245,7 +245,7 @@ TEST_F(CheckCommandTest, InvalidRulesGiveTheCompilersReason)
 TEST(CheckRuleSpec, EveryTypeAndExtractMode)
 {
     const struct {
-        const char* Spec;
+        const char* Text;
         TScrapQueryType Type;
         TScrapExtractType Extract;
         const char* Name;
@@ -263,12 +263,12 @@ TEST(CheckRuleSpec, EveryTypeAndExtractMode)
     for (const auto& c : cases) {
         TScrapRule rule;
         QString error;
-        ASSERT_TRUE(ParseRuleSpec(QString::fromUtf8(c.Spec), 3, rule, error)) << c.Spec << error.toStdString();
-        EXPECT_EQ(rule.QueryType, c.Type) << c.Spec;
-        EXPECT_EQ(rule.ExtractType, c.Extract) << c.Spec;
-        EXPECT_EQ(rule.Name, QString::fromUtf8(c.Name)) << c.Spec;
-        EXPECT_EQ(rule.Attribute, QString::fromUtf8(c.Attr)) << c.Spec;
-        EXPECT_EQ(rule.Query, QString::fromUtf8(c.Query)) << c.Spec;
+        ASSERT_TRUE(ParseRuleSpec(QString::fromUtf8(c.Text), 3, rule, error)) << c.Text << error.toStdString();
+        EXPECT_EQ(rule.QueryType, c.Type) << c.Text;
+        EXPECT_EQ(rule.ExtractType, c.Extract) << c.Text;
+        EXPECT_EQ(rule.Name, QString::fromUtf8(c.Name)) << c.Text;
+        EXPECT_EQ(rule.Attribute, QString::fromUtf8(c.Attr)) << c.Text;
+        EXPECT_EQ(rule.Query, QString::fromUtf8(c.Query)) << c.Text;
     }
     for (const char* bad : {"h1", "html:h1", "css,colour=red:h1", "css,extract=all:h1", "css,name=a,name=b:h1"}) {
         TScrapRule rule;

@@ -100,7 +100,7 @@ TEST(CliDispatch, RunsTheNamedCommand)
 TEST(CliArgs, SuggestsTheNearestOptionAndKeepsRepeatedValues)
 {
     const std::vector<TCliOption> options = {
-        {"urls", "FILE", "urls"}, {"rules", "FILE", "rules"}, {"rule", "SPEC", "rule", true}, {"quiet", nullptr, "q"}};
+        {"urls", "FILE", "urls"}, {"rules", "FILE", "rules"}, {"rule", "RULE", "rule", true}, {"quiet", nullptr, "q"}};
     const struct {
         QStringList Args;
         const char* Said;

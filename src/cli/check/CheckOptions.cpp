@@ -57,7 +57,7 @@ const std::vector<TCliOption>& CheckOptionTable()
                           "its format: docs/rule-sets.md"},
         {"set", "NAME", "rule set to use (default: the first set of the file);\n"
                         "with --rule: the name of the set --save-rules writes (default Main)"},
-        {"rule", "SPEC", "a rule given on the command line instead of --rules, repeatable:\n"
+        {"rule", "RULE", "a rule given on the command line instead of --rules, repeatable:\n"
                          "TYPE[,name=NAME][,extract=MODE][,attr=ATTRIBUTE]:QUERY\n"
                          "TYPE xpath, xquery, css, regex or template; MODE text (default),\n"
                          "outer, inner or any; everything after the first \":\" is the query",
@@ -174,9 +174,9 @@ QString CheckUsageText()
     for (int row = 0; row < CustomUserAgentRow; ++row)
         rows += QStringLiteral("  %1  %2\n").arg(row, 2).arg(QString::fromUtf8(UserAgentRow(row).displayName));
     const TTransferLimits limits;
-    return QStringLiteral("Usage: tollmarsh-cli check --urls FILE|URL (--rules FILE [--set NAME] | --rule SPEC...)\n"
+    return QStringLiteral("Usage: tollmarsh-cli check --urls FILE|URL (--rules FILE [--set NAME] | --rule RULE...)\n"
                           "                           [options]\n"
-                          "       tollmarsh-cli check --rule SPEC... --save-rules FILE [--set NAME]\n"
+                          "       tollmarsh-cli check --rule RULE... --save-rules FILE [--set NAME]\n"
                           "\n"
                           "Fetches every URL, applies the rules of a rule set to every page that answers\n"
                           "200 and writes the results as a CSV report: \";\" between fields, a field holding\n"

@@ -51,7 +51,7 @@ const TScrapRuleSet& LoadRuleSetFile(TScrapRuleSets& aSets, const TCheckOptions&
     const QString fileName =
         aOptions.RulesFile.isEmpty() ? BesideExecutable("Tollmarsh.json") : aOptions.RulesFile;
     if (aOptions.RulesFile.isEmpty() && !QFileInfo::exists(fileName))
-        throw TBadInput(Tr("no rules: give a rule-set file with --rules FILE or rules with --rule SPEC "
+        throw TBadInput(Tr("no rules: give a rule-set file with --rules FILE or rules with --rule RULE "
                                        "(there is no %1; docs/rule-sets.md describes both)")
                             .arg(fileName));
     RequireReadableFile(fileName, "rule-set file");
