@@ -2,6 +2,7 @@
 // relative selector, so anchors that share descendants or later siblings never
 // walk them again. Without that, the wide list below alone is 2·10^8 steps.
 
+#include "CssCount.h"
 #include "xmlquery/HtmlDocument.h"
 #include "xmlquery/css/CssSelector.h"
 
@@ -10,14 +11,6 @@
 #include <string>
 
 namespace {
-
-std::size_t CountFound(xmlDoc* doc, const std::string& selector)
-{
-    std::string error;
-    const xq::css::CompiledSelector compiled = xq::css::Compile(selector, &error);
-    EXPECT_TRUE(compiled) << selector << ": " << error;
-    return compiled ? xq::css::Select(*compiled, doc).size() : 0;
-}
 
 TEST(CssHasLargePage, LaterSiblingsAreWalkedOnce)
 {

@@ -3,6 +3,7 @@
 // siblings over and over (wide lists); with them the whole suite takes well under
 // a second even with sanitizers.
 
+#include "CssCount.h"
 #include "xmlquery/HtmlDocument.h"
 #include "xmlquery/css/CssSelector.h"
 
@@ -12,14 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::size_t CountFound(xmlDoc* doc, const std::string& selector)
-{
-    std::string error;
-    const xq::css::CompiledSelector compiled = xq::css::Compile(selector, &error);
-    EXPECT_TRUE(compiled) << selector << ": " << error;
-    return compiled ? xq::css::Select(*compiled, doc).size() : 0;
-}
 
 constexpr int kDepth = 300;
 constexpr int kWidth = 10;

@@ -2,6 +2,7 @@
 // languages, directions, editable content, SVG) on a deep page with many
 // controls at the bottom: each ancestor chain is read once, not once per control.
 
+#include "CssCount.h"
 #include "xmlquery/HtmlDocument.h"
 #include "xmlquery/css/CssSelector.h"
 
@@ -10,14 +11,6 @@
 #include <string>
 
 namespace {
-
-std::size_t CountFound(xmlDoc* doc, const std::string& selector)
-{
-    std::string error;
-    const xq::css::CompiledSelector compiled = xq::css::Compile(selector, &error);
-    EXPECT_TRUE(compiled) << selector << ": " << error;
-    return compiled ? xq::css::Select(*compiled, doc).size() : 0;
-}
 
 TEST(CssStatesLargePage, AncestorStatesOfManyControlsUnderDeepNesting)
 {

@@ -281,34 +281,38 @@ void TUrlPage::btInsertURLs4ClipClick()
     FImporter.ImportClipboardText(QGuiApplication::clipboard()->text());
 }
 
+// The open dialog of the two file imports, from the executable's folder; an
+// accepted file also takes the current "keep URLs on import" option.
+QString TUrlPage::AskImportFile(const QString& aTitle, const QString& aFilter)
+{
+    TFileDialogRequest request;
+    request.Title = aTitle;
+    request.Filter = aFilter;
+    request.InitialDir = FExeDir;
+    const QString fileName = FDialogs.OpenFileName(request);
+    if (!fileName.isEmpty())
+        FImporter.KeepOnImport = FOptions.KeepURLsOnImport();
+    return fileName;
+}
+
 void TUrlPage::btImportURLs4TXTClick()
 {
     if (IsRunning())
         return;
-    TFileDialogRequest request;
-    request.Title = Tr("Укажите текстовый файл для импорта URL");
-    request.Filter = Tr("Текстовые файлы") + QStringLiteral("|*.txt");
-    request.InitialDir = FExeDir;
-    const QString fileName = FDialogs.OpenFileName(request);
-    if (fileName.isEmpty())
-        return;
-    FImporter.KeepOnImport = FOptions.KeepURLsOnImport();
-    FImporter.ImportTextFile(fileName, TCodePage::SystemDefault());
+    const QString fileName = AskImportFile(Tr("Укажите текстовый файл для импорта URL"),
+                                           Tr("Текстовые файлы") + QStringLiteral("|*.txt"));
+    if (!fileName.isEmpty())
+        FImporter.ImportTextFile(fileName, TCodePage::SystemDefault());
 }
 
 void TUrlPage::btImportURLs4XMLClick()
 {
     if (IsRunning())
         return;
-    TFileDialogRequest request;
-    request.Title = Tr("Укажите файл sitemap.xml для импорта URL");
-    request.Filter = Tr("Файл sitemap.xml") + QStringLiteral("|sitemap.xml");
-    request.InitialDir = FExeDir;
-    const QString fileName = FDialogs.OpenFileName(request);
-    if (fileName.isEmpty())
-        return;
-    FImporter.KeepOnImport = FOptions.KeepURLsOnImport();
-    FImporter.ImportSitemap(fileName);
+    const QString fileName = AskImportFile(Tr("Укажите файл sitemap.xml для импорта URL"),
+                                           Tr("Файл sitemap.xml") + QStringLiteral("|sitemap.xml"));
+    if (!fileName.isEmpty())
+        FImporter.ImportSitemap(fileName);
 }
 
 void TUrlPage::btExportClick()

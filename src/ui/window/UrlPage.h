@@ -114,6 +114,7 @@ private:
     void btRunRequestsClick();
     void btAbortRequestsClick();
     void btInsertURLs4ClipClick();
+    QString AskImportFile(const QString& aTitle, const QString& aFilter);
     void btImportURLs4TXTClick();
     void btImportURLs4XMLClick();
     void btExportClick();
