@@ -8,6 +8,7 @@
 #include "cli/check/CheckOptions.h"
 #include "core/TextUtil.h"
 #include "core/Translate.h"
+#include "sandbox/IsolatedAnalysis.h"
 #include "engine/CurlSession.h"
 #include "engine/DocumentFetch.h"
 #include "engine/RequestOptions.h"
@@ -197,13 +198,19 @@ int RunQueryCommand(const QStringList& aArgs, TCliIo& aIo)
         return ecUsage;
     }
 
-    std::unique_ptr<TSRStringList> list;
-    QString failure;
-    if (!ApplyScrapRule(page, rule, list, unique, &failure)) {
+    TAnalysisRequest request;
+    request.Body = page;
+    request.ChkUnique = unique;
+    request.RuleBudgetMs = kRuleTimeBudgetMs;
+    request.Rules.push_back(rule);
+    const TIsolatedAnalysis analysis = AnalyseInHelper(request);
+    if (analysis.Outcomes.empty() || !analysis.Outcomes.front().Applied) {
+        const QString failure =
+            analysis.Outcomes.empty() ? analysis.FailureText : analysis.Outcomes.front().Failure;
         WriteLine(aIo.Err, Tr("tollmarsh-cli query: the rule cannot be applied: ") + failure);
         return ecFailed;
     }
-    const QStringList values = list ? list->Values() : QStringList();
+    const QStringList values = analysis.Outcomes.front().Values;
     if (args.Has(QStringLiteral("json"))) {
         aIo.Out.write(QJsonDocument(QJsonArray::fromStringList(values)).toJson(QJsonDocument::Compact));
         aIo.Out.write("\n");

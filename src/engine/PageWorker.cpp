@@ -5,6 +5,7 @@
 #include "core/Translate.h"
 #include "engine/CurlSession.h"
 #include "proxies/Proxies.h"
+#include "sandbox/IsolatedAnalysis.h"
 
 #include <chrono>
 #include <random>
@@ -199,36 +200,51 @@ void TPageWorker::Run(TURLTaskResults& aResults)
     }
 
     Log("URL %d: страница загружена, идет анализ", {FNum});
-    const TScrapRuleSet* rules = FURLTaskInfo->Rules.get();
-    const int ruleCount = rules ? rules->Count() : 0;
-    bool allApplied = true;
-    // A long rule on a large page must not hold a cancelled run.
-    const TAnalysisBudgetScope budget({FOptions.RuleBudgetMs, &FRunState.AbortRequested});
-    const QString contentType = curl->ContentType();
+    TAnalysisRequest request;
+    request.Body = curl->ResponseBody();
+    request.ContentType = curl->ContentType();
+    request.ChkUnique = FUniqueResults;
+    request.RuleBudgetMs = FOptions.RuleBudgetMs;
+    if (const TScrapRuleSet* rules = FURLTaskInfo->Rules.get())
+        for (int i = 0; i < rules->Count(); ++i)
+            request.Rules.push_back(*rules->Rule(i));
+    // In a helper process: a page or rule that crashes, hangs or floods ends
+    // that helper, and the run goes on. Cancelling kills it at once.
+    const TIsolatedAnalysis analysis = AnalyseInHelper(request, &FRunState.AbortRequested);
+    if (analysis.Failure == hfCancelled)
+        return abort();
+    const int ruleCount = int(request.Rules.size());
     for (int i = 1; i <= ruleCount; ++i) {
-        auto ruleResult = std::make_unique<TScrapRuleResult>();
-        ruleResult->RuleNum = i;
-        const QByteArray body = curl->ResponseBody();
         QString failure;
-        if (!ApplyScrapRule(body, *rules->Rule(i - 1), ruleResult->RuleResult, FUniqueResults, &failure,
-                            contentType)) {
-            if (cancelled())
-                return abort();
-            // Why first, so that the error line is still followed by the end line.
-            if (!failure.isEmpty())
-                Log("URL %d: правило #%d: %s", {FNum, i, failure});
-            Log("URL %d: ОШИБКА анализа страницы, правило #%d", {FNum, i});
-            aResults.ErrorCode = -1;
-            aResults.TaskResult = trSearchError;
-            allApplied = false;
-            break;
+        if (i <= int(analysis.Outcomes.size())) {
+            const TRuleOutcome& outcome = analysis.Outcomes[size_t(i - 1)];
+            if (outcome.Applied) {
+                if (outcome.HasList) {
+                    auto ruleResult = std::make_unique<TScrapRuleResult>();
+                    ruleResult->RuleNum = i;
+                    ruleResult->RuleResult = std::make_unique<TSRStringList>();
+                    for (const QString& value : outcome.Values)
+                        ruleResult->RuleResult->Append(value);
+                    aResults.RulesResult.Add(std::move(ruleResult));
+                }
+                continue;
+            }
+            failure = outcome.Failure;
+        } else {
+            failure = analysis.FailureText;
         }
-        if (ruleResult->RuleResult)
-            aResults.RulesResult.Add(std::move(ruleResult));
+        if (cancelled())
+            return abort();
+        // Why first, so that the error line is still followed by the end line.
+        if (!failure.isEmpty())
+            Log("URL %d: правило #%d: %s", {FNum, i, failure});
+        Log("URL %d: ОШИБКА анализа страницы, правило #%d", {FNum, i});
+        aResults.ErrorCode = -1;
+        aResults.TaskResult = trSearchError;
+        Log("URL %d: анализ завершен", {FNum});
+        return;
     }
-    if (allApplied) {
-        aResults.ErrorCode = 0;
-        aResults.TaskResult = trOk;
-    }
+    aResults.ErrorCode = 0;
+    aResults.TaskResult = trOk;
     Log("URL %d: анализ завершен", {FNum});
 }

@@ -1,9 +1,11 @@
 #include "ui/model/RuleTesterLogic.h"
 
+#include "analysis/AnalysisBudget.h"
 #include "analysis/PageAnalysis.h"
 #include "core/Translate.h"
 #include "engine/DocumentFetch.h"
 #include "engine/RequestOptions.h"
+#include "sandbox/IsolatedAnalysis.h"
 
 #include <QStringDecoder>
 
@@ -40,15 +42,6 @@ TScrapExtractType TesterExtractAfterTypeChange(const TTesterExtractChoice& aChoi
     return aCurrent;
 }
 
-namespace {
-
-QString ListText(const TSRStringList& aList)
-{
-    return aList.Values().join(QStringLiteral("\r\n"));
-}
-
-}  // namespace
-
 TTesterOutcome RunTesterQuery(const TTesterQuery& aQuery)
 {
     TTesterOutcome outcome;
@@ -69,32 +62,37 @@ TTesterOutcome RunTesterQuery(const TTesterQuery& aQuery)
         return outcome;
     }
 
-    std::unique_ptr<TSRStringList> list;
-    if (aQuery.QueryType == qtRegEx) {
-        outcome.ResultChanged = true;
-        QString failure;
-        if (!RunRegExQuery(aQuery.Html, aQuery.Query, aQuery.ChkUnique, list, &failure)) {
-            // a search that passed its bounds says so instead of an empty box
-            outcome.Result = failure;
-            return outcome;
-        }
-        if (list)
-            outcome.Result = ListText(*list);
-        return outcome;
-    }
-    if (aQuery.ExtractType > etAnyPart) {
+    if (aQuery.QueryType != qtRegEx && aQuery.ExtractType > etAnyPart) {
         outcome.Warning = Tr("Тип извлечения некорректный");
         return outcome;
     }
     outcome.ResultChanged = true;
-    const int status = RunXmlQuery(aQuery.Html, aQuery.QueryType, aQuery.Query, aQuery.Attribute,
-                                   aQuery.ExtractType, aQuery.ChkUnique, list);
-    if (status != 0) {
-        outcome.Result = FormatText(Tr("ОШИБКА, код: %d"), {status});
+    // The page may be anything the web gave: it is parsed in a helper process.
+    TAnalysisRequest request;
+    request.Form = pfText;
+    request.Text = aQuery.Html;
+    request.ChkUnique = aQuery.ChkUnique;
+    request.RuleBudgetMs = kRuleTimeBudgetMs;
+    TScrapRule rule;
+    rule.QueryType = aQuery.QueryType;
+    rule.Query = aQuery.Query;
+    rule.Attribute = aQuery.Attribute;
+    rule.ExtractType = aQuery.ExtractType;
+    request.Rules.push_back(rule);
+    const TIsolatedAnalysis analysis = AnalyseInHelper(request);
+    if (analysis.Outcomes.empty()) {
+        outcome.Result = analysis.FailureText;
         return outcome;
     }
-    if (list)
-        outcome.Result = ListText(*list);
+    const TRuleOutcome& ruleOutcome = analysis.Outcomes.front();
+    if (!ruleOutcome.Applied) {
+        // a search that passed its bounds says so instead of an empty box
+        outcome.Result = aQuery.QueryType == qtRegEx || ruleOutcome.LibraryStatus == 0
+                             ? ruleOutcome.Failure
+                             : FormatText(Tr("ОШИБКА, код: %d"), {ruleOutcome.LibraryStatus});
+        return outcome;
+    }
+    outcome.Result = ruleOutcome.Values.join(QStringLiteral("\r\n"));
     return outcome;
 }
 
