@@ -4,6 +4,7 @@
 #include "core/Translate.h"
 
 #include "engine/PageWorker.h"
+#include "sandbox/HelperPool.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -93,6 +94,8 @@ bool TRunController::Run(TRunMode aMode)
     }
 
     const TRunSettings settings = FView.Settings();
+    // One warm helper per worker thread, and one for the rule tester.
+    THelperPool::Instance().SetIdleLimit(std::max(1, settings.MaxThreads) + 1);
 
     std::vector<int> nums;
     if (aMode == TRunMode::rmSelectedURLs)

@@ -115,3 +115,12 @@ int THelperPool::StartedCount() const
     std::lock_guard lock(FMutex);
     return FStarted;
 }
+
+std::vector<pid_t> THelperPool::IdlePids() const
+{
+    std::lock_guard lock(FMutex);
+    std::vector<pid_t> pids;
+    for (const auto& helper : FIdle)
+        pids.push_back(helper->Pid());
+    return pids;
+}

@@ -33,6 +33,7 @@ public:
 
     int IdleCount() const;
     int StartedCount() const;  // helpers started since the program began
+    std::vector<pid_t> IdlePids() const;
 
     static constexpr int kDefaultIdleLimit = 11;  // the most worker threads, and the rule tester
 

@@ -149,6 +149,16 @@ TEST(QueryCommand, RuleThatCannotBeAppliedExitsWith1)
     EXPECT_TRUE(run.Out.isEmpty());
 }
 
+// The page is analysed in a helper process: its crash is this command's error.
+TEST(QueryCommand, ACrashOfTheAnalysisHelperExitsWith1)
+{
+    const TRun run = Query({"--type", "regex", "--query", "#fault:crash", "--stdin"}, kPage);
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Err.startsWith("tollmarsh-cli query: the rule cannot be applied: the analysis helper "))
+        << run.Err.toStdString();
+    EXPECT_TRUE(run.Out.isEmpty());
+}
+
 TEST(QueryCommand, HelpDocumentsEveryOption)
 {
     const TRun run = Query({"--help"});

@@ -1,4 +1,8 @@
 #include "WorkerFixture.h"
+#include "sandbox/HelperPool.h"
+
+#include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -263,4 +267,70 @@ TEST_F(WorkerTest, PageIsDecodedByItsContentTypeHeaderWhenItDeclaresNothing)
     ASSERT_EQ(task.TaskResults->TaskResult, trOk);
     ASSERT_NE(task.TaskResults->RulesResult.GetByRuleNum(1), nullptr);
     EXPECT_EQ(task.TaskResults->RulesResult.GetByRuleNum(1)->Values(), QStringList{QStringLiteral("<h1>Привет</h1>")});
+}
+
+// A helper that crashes, hangs or takes memory without end fails its page with
+// the reason, and the next page is analysed by a fresh helper.
+TEST_F(WorkerTest, FailingHelperFailsItsPageAndTheRunGoesOn)
+{
+    // A sanitizer's own handler turns a crash into an exit code.
+    const QRegularExpression crashed(QStringLiteral("^the analysis helper (crashed with signal 11|ended with exit code 1)"));
+    const struct {
+        const char* Query;
+        QRegularExpression Reason;  // of the failed rule's log line
+    } faults[] = {
+        {"#fault:crash", crashed},
+        {"#fault:stall", QRegularExpression(QStringLiteral(
+                             "^the analysis helper was stopped: the rule ran out of its time budget of 0.3 s$"))},
+        {"#fault:allocate", QRegularExpression(QStringLiteral(
+                                "^the analysis helper was stopped for using more than 100 MB of memory$"))},
+    };
+    THelperPool& helpers = THelperPool::Instance();
+    const THelperLimits saved = helpers.Limits();
+    THelperLimits tight = saved;
+    tight.MemoryBytes = qint64(100) << 20;
+    tight.GraceMs = 1500;  // a sanitizer's allocator is slow to reach the limit
+    helpers.SetLimits(tight);
+    TPageWorkerOptions quick;
+    quick.RuleBudgetMs = 300;
+    Server.Respond("/page", 200, kPage);
+    UsePool(50);
+
+    int num = 0;
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.Query);
+        StartWorker(MakeTask(Server.Url("/page"), ++num,
+                             Rules({QStringLiteral("<h1>"), QString::fromLatin1(fault.Query)})),
+                    {}, nullptr, quick);
+        ASSERT_TRUE(WaitFinished(size_t(num)));
+        const TURLTaskResults& failed = *Sink.Finished.back()->TaskResults;
+        EXPECT_EQ(failed.TaskResult, trSearchError);
+        EXPECT_EQ(failed.RulesResult.Count(), 1);  // the first rule's values stay
+        const QString prefix = QStringLiteral("URL %1: правило #2: ").arg(num);
+        const auto line = std::find_if(Sink.Logs.begin(), Sink.Logs.end(),
+                                       [&](const QString& l) { return l.startsWith(prefix); });
+        ASSERT_NE(line, Sink.Logs.end()) << Sink.Logs.join('\n').toStdString();
+        EXPECT_TRUE(fault.Reason.match(line->mid(prefix.size())).hasMatch()) << line->toStdString();
+        EXPECT_TRUE(Sink.Logs.contains(QStringLiteral("URL %1: ОШИБКА анализа страницы, правило #2").arg(num)));
+
+        StartWorker(MakeTask(Server.Url("/page"), ++num, Rules({QStringLiteral("<h1>")})), {}, nullptr, quick);
+        ASSERT_TRUE(WaitFinished(size_t(num)));
+        EXPECT_EQ(Sink.Finished.back()->TaskResults->TaskResult, trOk);
+    }
+    helpers.SetLimits(saved);
+}
+
+// Consecutive pages share one warm helper.
+TEST_F(WorkerTest, PagesReuseTheirHelper)
+{
+    Server.Respond("/page", 200, kPage);
+    UsePool(50);
+    RunOne(Server.Url("/page"), Rules({QStringLiteral("<h1>")}));
+    const int started = THelperPool::Instance().StartedCount();
+    for (int num = 2; num <= 4; ++num) {
+        StartWorker(MakeTask(Server.Url("/page"), num, Rules({QStringLiteral("<h1>")})));
+        ASSERT_TRUE(WaitFinished(size_t(num)));
+        EXPECT_EQ(Sink.Finished.back()->TaskResults->TaskResult, trOk);
+    }
+    EXPECT_EQ(THelperPool::Instance().StartedCount(), started);
 }

@@ -78,6 +78,15 @@ TEST(RuleTesterLogic, ALibraryFailureIsTheOnlyLineOfTheResult)
     EXPECT_FALSE(outcome.Result.contains('\n'));
 }
 
+// The tester's page is parsed in a helper process: a crash there is a result line.
+TEST(RuleTesterLogic, ACrashOfTheAnalysisHelperIsTheResult)
+{
+    const TTesterOutcome crashed = RunTesterQuery(Query(qtRegEx, "#fault:crash"));
+    EXPECT_TRUE(crashed.ResultChanged);
+    EXPECT_TRUE(crashed.Result.startsWith("the analysis helper ")) << crashed.Result.toStdString();
+    EXPECT_EQ(RunTesterQuery(Query(qtXPath, "//table")).Result, QString());
+}
+
 TEST(RuleTesterLogic, ExtractChoicesFollowTheQueryType)
 {
     EXPECT_TRUE(TesterExtractChoice(qtXPath).TextModesEnabled);
