@@ -2,11 +2,15 @@
 // group once more straight through the query library), on one and two threads, over the HTML pages of the Python documentation; then the same five
 // XPath queries in Python (lxml.html, html5_parser + lxml) for comparison.
 //
-//   tm_analysis_bench [corpus folder] [--xquery-pages N] [--no-python] [--only NAME-PREFIX]
+//   tm_analysis_bench [corpus folder] [--xquery-pages N] [--no-python] [--only NAME-PREFIX] [--helpers]
+//
+// --helpers adds a row per group with every page analysed in helper processes,
+// as a run does (its CPU figure counts this process only, so compare wall rates).
 //
 // The corpus is Debian's python3.11-doc (apt-get install python3.11-doc).
 #include "analysis/PageAnalysis.h"
 #include "core/MemoryTuning.h"
+#include "sandbox/IsolatedAnalysis.h"
 #include "xmlquery/p1xmlquery.h"
 
 #include <QByteArray>
@@ -41,6 +45,7 @@ struct Group {
     std::vector<Rule> rules;
     std::size_t maxPages;  // 0: every page
     bool direct = false;   // straight through the C interface, without page analysis
+    bool helpers = false;  // every page with all rules through an analysis helper, as a worker does
 };
 
 // The library alone: the UTF-8 body in, the result text out and freed.
@@ -103,6 +108,20 @@ Outcome RunGroup(const Group& group, const std::vector<QByteArray>& pages, int t
     for (int t = 0; t < threadCount; ++t) {
         threads.emplace_back([&] {
             for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+                if (group.helpers) {
+                    TAnalysisRequest request;
+                    request.Body = pages[i];
+                    request.ChkUnique = false;
+                    for (const auto& rule : rules)
+                        request.Rules.push_back(*rule);
+                    const TIsolatedAnalysis analysis = AnalyseInHelper(request);
+                    if (analysis.Failure != hfNone || analysis.Outcomes.size() != rules.size()) ++failures;
+                    for (const TRuleOutcome& outcome : analysis.Outcomes) {
+                        if (!outcome.Applied) ++failures;
+                        values += outcome.Values.size();
+                    }
+                    continue;
+                }
                 for (const auto& rule : rules) {
                     if (group.direct) {
                         long long found = 0;
@@ -137,11 +156,13 @@ int main(int argc, char** argv)
     std::size_t xqueryPages = 60;
     bool python = true;
     std::string only;  // run only the groups whose name starts with this
+    bool throughHelpers = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--xquery-pages" && i + 1 < argc) xqueryPages = std::strtoul(argv[++i], nullptr, 10);
         else if (arg == "--only" && i + 1 < argc) only = argv[++i];
         else if (arg == "--no-python") python = false;
+        else if (arg == "--helpers") throughHelpers = true;
         else corpus = QString::fromLocal8Bit(argv[i]);
     }
 
@@ -165,7 +186,7 @@ int main(int argc, char** argv)
     std::printf("corpus: %zu pages, %.1f MB (%s)\n", pages.size(), bytes / 1048576.0, qPrintable(corpus));
     std::printf("peak RSS with the corpus loaded: %.0f MB\n\n", PeakRssMb());
 
-    const std::vector<Group> groups = {
+    std::vector<Group> groups = {
         {"XPath x5", {{qtXPath, "//title"}, {qtXPath, "//a/@href"}, {qtXPath, "//h1|//h2"},
                       {qtXPath, "//div[@class='body']//p"}, {qtXPath, "count(//a)"}}, 0},
         {"XPath x5 lib", {{qtXPath, "//title"}, {qtXPath, "//a/@href"}, {qtXPath, "//h1|//h2"},
@@ -179,19 +200,32 @@ int main(int argc, char** argv)
         {"XQuery x1", {{qtXQuery, "for $a in /descendant::a[@href] return string($a/@href)"}}, xqueryPages},
     };
 
+    if (throughHelpers) {
+        std::vector<Group> withHelpers;
+        for (const Group& group : groups) {
+            withHelpers.push_back(group);
+            if (group.direct) continue;
+            Group isolated = group;
+            isolated.name = strdup((std::string(group.name) + " hlp").c_str());
+            isolated.helpers = true;
+            withHelpers.push_back(isolated);
+        }
+        groups = withHelpers;
+    }
+
     // Wall-clock rates depend on what else the machine runs; pages per CPU second
     // (one thread) is the steadier figure for comparing builds.
-    std::printf("%-12s %6s %11s %12s %9s %10s %9s %8s\n", "rules", "pages", "1 thread/s", "2 threads/s",
+    std::printf("%-16s %6s %11s %12s %9s %10s %9s %8s\n", "rules", "pages", "1 thread/s", "2 threads/s",
                 "speed-up", "pages/cpu-s", "values", "peak MB");
     for (const Group& group : groups) {
         if (!std::string_view(group.name).starts_with(only)) continue;
         // A first pass warms caches and creates the per-thread engines.
-        RunGroup(Group{group.name, group.rules, std::min<std::size_t>(group.maxPages ? 4 : 20, pages.size()),
-                       group.direct},
-                 pages, 2);
+        Group warmUp = group;
+        warmUp.maxPages = std::min<std::size_t>(group.maxPages ? 4 : 20, pages.size());
+        RunGroup(warmUp, pages, 2);
         const Outcome one = RunGroup(group, pages, 1);
         const Outcome two = RunGroup(group, pages, 2);
-        std::printf("%-12s %6zu %11.1f %12.1f %8.2fx %11.1f %9lld %8.0f%s\n", group.name, one.pages,
+        std::printf("%-16s %6zu %11.1f %12.1f %8.2fx %11.1f %9lld %8.0f%s\n", group.name, one.pages,
                     one.pages / one.seconds, two.pages / two.seconds, one.seconds / two.seconds,
                     one.pages / one.cpuSeconds, one.values, PeakRssMb(),
                     (one.failures || two.failures) ? "  (rules failed!)" : "");

@@ -26,7 +26,8 @@ QString DecodePageText(const QByteArray& aBody, const QString& aContentType = {}
 //   4. xmlquery/xquery/ScriptHost.cpp: the XQuery engine's DOM of that document,
 //      rebuilt when the generation changes.
 // A different page replaces each record, so a thread holds one page in each
-// form; the records go when their thread ends (page workers live for one task).
+// form; the records go when their thread ends. In a run that thread is an
+// analysis helper's, which gets every rule of a page in one request.
 // They stay separate because each layer sees only its own input: the query
 // library takes UTF-8 text through its C functions and knows no bodies or QStrings.
 
