@@ -30,8 +30,10 @@ find_program(MSGFMT_EXECUTABLE msgfmt REQUIRED)
 
 if(TOLLMARSH_BUILD_TESTS)
   find_package(GTest REQUIRED)
-  find_package(Qt6 REQUIRED COMPONENTS Test)  # QTest drives the window's widgets
   find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
+endif()
+if(TOLLMARSH_BUILD_TESTS OR TOLLMARSH_BUILD_BENCH)
+  find_package(Qt6 REQUIRED COMPONENTS Test)  # QTest drives the window's widgets
 endif()
 if(TOLLMARSH_BUILD_TESTS OR TOLLMARSH_BUILD_BENCH)
   # The loopback test servers (tests/common). Debian builds cpp-httplib as a

@@ -1,5 +1,7 @@
 #include "analysis/AnalysisBudget.h"
 
+#include "core/Translate.h"
+
 namespace {
 
 thread_local TAnalysisBudget ThreadBudget;
@@ -50,10 +52,10 @@ bool TRuleDeadline::Expired(QString* aWhy) const
 
 QString RuleTimeBudgetMessage(int aBudgetMs)
 {
-    return QStringLiteral("the rule ran out of its time budget of %1 s").arg(aBudgetMs / 1000.0);
+    return Tr("the rule ran out of its time budget of %1 s").arg(aBudgetMs / 1000.0);
 }
 
 QString RuleCancelledMessage()
 {
-    return QStringLiteral("the run was cancelled");
+    return Tr("the run was cancelled");
 }

@@ -4,6 +4,7 @@
 
 #include "analysis/AnalysisBudget.h"
 #include "core/TextUtil.h"
+#include "core/Translate.h"
 #include "xmlquery/Utf8Repair.h"
 #include "xmlquery/p1xmlquery.h"
 
@@ -97,9 +98,9 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
             *aFailure = budget.Cancel && budget.Cancel->load() ? RuleCancelledMessage()
                                                                : RuleTimeBudgetMessage(budget.RuleBudgetMs);
         } else if (status == P1XQ_ERR_MEMORY) {
-            *aFailure = QStringLiteral("the rule was stopped for using more than about 1 GB of memory");
+            *aFailure = Tr("the rule was stopped for using more than about 1 GB of memory");
         } else {
-            *aFailure = QStringLiteral("the query library answered with status %1").arg(status);
+            *aFailure = Tr("the query library answered with status %1").arg(status);
         }
         return false;
     }

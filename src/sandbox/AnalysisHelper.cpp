@@ -1,5 +1,7 @@
 #include "sandbox/AnalysisHelper.h"
 
+#include "core/Translate.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -124,13 +126,13 @@ QString TAnalysisHelper::EndDescription()
 {
     if (!Reap(1000)) {
         Kill();
-        return QStringLiteral("stopped answering");
+        return Tr("the analysis helper stopped answering");
     }
     if (WIFSIGNALED(FStatus)) {
         const int signal = WTERMSIG(FStatus);
-        return QStringLiteral("crashed with signal %1 (%2)").arg(signal).arg(QString::fromLocal8Bit(strsignal(signal)));
+        return Tr("the analysis helper crashed with signal %1 (%2)").arg(signal).arg(QString::fromLocal8Bit(strsignal(signal)));
     }
     if (WIFEXITED(FStatus))
-        return QStringLiteral("ended with exit code %1").arg(WEXITSTATUS(FStatus));
-    return QStringLiteral("ended");
+        return Tr("the analysis helper ended with exit code %1").arg(WEXITSTATUS(FStatus));
+    return Tr("the analysis helper ended");
 }

@@ -26,7 +26,7 @@ public:
     qint64 ResidentBytes() const;
     void Kill();
     // After its socket closed: waits briefly for the end and says how it ended
-    // ("crashed with signal 11 (Segmentation fault)", "ended with exit code 1").
+    // ("the analysis helper crashed with signal 11 (Segmentation fault)"), translated.
     QString EndDescription();
 
 private:

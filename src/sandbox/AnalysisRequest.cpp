@@ -17,7 +17,7 @@ QByteArray EncodeRequest(const TAnalysisRequest& aRequest)
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(kStreamVersion);
     out << kRequestVersion << qint32(aRequest.Form) << aRequest.Body << aRequest.ContentType << aRequest.Text
-        << aRequest.ChkUnique << qint32(aRequest.RuleBudgetMs) << qint32(aRequest.Rules.size());
+        << aRequest.ChkUnique << qint32(aRequest.RuleBudgetMs) << aRequest.Language << qint32(aRequest.Rules.size());
     for (const TScrapRule& rule : aRequest.Rules)
         out << rule.Name << qint32(rule.QueryType) << rule.Query << rule.Attribute << qint32(rule.ExtractType);
     return bytes;
@@ -32,7 +32,8 @@ std::optional<TAnalysisRequest> DecodeRequest(const QByteArray& aBytes)
     in >> version;
     if (version != kRequestVersion)
         return std::nullopt;
-    in >> form >> request.Body >> request.ContentType >> request.Text >> request.ChkUnique >> budget >> count;
+    in >> form >> request.Body >> request.ContentType >> request.Text >> request.ChkUnique >> budget >> request.Language
+       >> count;
     if (in.status() != QDataStream::Ok || (form != pfBody && form != pfText) || count < 0)
         return std::nullopt;
     request.Form = TPageForm(form);

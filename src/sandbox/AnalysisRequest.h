@@ -22,6 +22,7 @@ struct TAnalysisRequest {
     std::vector<TScrapRule> Rules;
     bool ChkUnique = true;
     int RuleBudgetMs = 0;  // 0: the default budget
+    QString Language;      // of the failure texts; set by AnalyseInHelper
 };
 
 // The helper stops after the first rule that fails, so only the last outcome

@@ -1,6 +1,7 @@
 #include "sandbox/IsolatedAnalysis.h"
 
 #include "analysis/AnalysisBudget.h"
+#include "core/Translate.h"
 #include "sandbox/HelperPool.h"
 
 #include <chrono>
@@ -37,7 +38,7 @@ public:
         }
         const qint64 resident = FHelper.ResidentBytes();
         if (resident > FLimits.MemoryBytes) {
-            Stop(hfOutOfMemory, QStringLiteral("the analysis helper was stopped for using more than %1 MB of memory")
+            Stop(hfOutOfMemory, Tr("the analysis helper was stopped for using more than %1 MB of memory")
                                     .arg(FLimits.MemoryBytes >> 20));
             return false;
         }
@@ -67,7 +68,7 @@ private:
 
 QString OutOfTimeText(int aBudgetMs)
 {
-    return QStringLiteral("the analysis helper was stopped: ") + RuleTimeBudgetMessage(aBudgetMs);
+    return Tr("the analysis helper was stopped: %1").arg(RuleTimeBudgetMessage(aBudgetMs));
 }
 
 }  // namespace
@@ -85,7 +86,7 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
     std::unique_ptr<TAnalysisHelper> helper = pool.Acquire(error);
     if (!helper) {
         result.Failure = hfUnavailable;
-        result.FailureText = QStringLiteral("the analysis helper could not be started: ") + error;
+        result.FailureText = Tr("the analysis helper could not be started: %1").arg(error);
         return result;
     }
     aReused = helper->Ready();
@@ -98,7 +99,7 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
             result.FailureText = watch.Text();
         } else {
             result.Failure = hfCrashed;
-            result.FailureText = QStringLiteral("the analysis helper ") + helper->EndDescription();
+            result.FailureText = helper->EndDescription();
         }
         return result;
     };
@@ -106,7 +107,7 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
     TFrame frame;
     if (!helper->Ready()) {
         watch.SetDeadline(limits.StartTimeoutMs, hfUnavailable,
-                          QStringLiteral("the analysis helper did not start within %1 s").arg(limits.StartTimeoutMs / 1000));
+                          Tr("the analysis helper did not start within %1 s").arg(limits.StartTimeoutMs / 1000));
         if (helper->Connection().Read(frame, keepWaiting) != wrDone || frame.Kind != fkHello)
             return crashed();
         helper->SetReady();
@@ -115,7 +116,9 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
     const int budgetMs = aRequest.RuleBudgetMs > 0 ? aRequest.RuleBudgetMs : kRuleTimeBudgetMs;
     const int perRuleMs = budgetMs + limits.GraceMs;
     watch.SetDeadline(perRuleMs, hfOutOfTime, OutOfTimeText(budgetMs));
-    if (helper->Connection().Write(fkRequest, EncodeRequest(aRequest), keepWaiting) != wrDone)
+    TAnalysisRequest request = aRequest;  // shares the page's bytes
+    request.Language = TranslationLanguage();
+    if (helper->Connection().Write(fkRequest, EncodeRequest(request), keepWaiting) != wrDone)
         return crashed();
     aSent = true;
     for (;;) {
@@ -127,7 +130,7 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
         if (!outcome) {
             helper->Kill();
             result.Failure = hfCrashed;
-            result.FailureText = QStringLiteral("the analysis helper sent a malformed answer");
+            result.FailureText = Tr("the analysis helper sent a malformed answer");
             return result;
         }
         result.Outcomes.push_back(std::move(*outcome));

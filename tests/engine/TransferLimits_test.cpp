@@ -130,7 +130,7 @@ TEST_F(CurlLimitsTest, TrickleEndsAtTheWholeTransferLimit)
     EXPECT_EQ(e.Code, CURLE_OPERATION_TIMEDOUT);
     EXPECT_EQ(e.Message(), TimeLimitMessage(1500));
     EXPECT_GE(ElapsedMs(started), 1400);
-    EXPECT_LT(ElapsedMs(started), 4000);
+    EXPECT_LT(ElapsedMs(started), 10000);  // generous: a loaded machine is slow to wake
 }
 
 TEST_F(CurlLimitsTest, AbortFlagStillEndsATrickleAtOnce)

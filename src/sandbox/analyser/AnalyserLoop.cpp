@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisBudget.h"
 #include "analysis/PageAnalysis.h"
+#include "core/Translate.h"
 #include "sandbox/FrameChannel.h"
 #include "sandbox/analyser/FaultHooks.h"
 
@@ -32,13 +33,27 @@ TRuleOutcome ApplyToText(const TAnalysisRequest& aRequest, const TScrapRule& aRu
                                             aRule.ExtractType, aRequest.ChkUnique, list);
         outcome.Applied = outcome.LibraryStatus == 0;
         if (!outcome.Applied)
-            outcome.Failure = QStringLiteral("the query library answered with status %1").arg(outcome.LibraryStatus);
+            outcome.Failure = Tr("the query library answered with status %1").arg(outcome.LibraryStatus);
     }
     if (list) {
         outcome.HasList = true;
         outcome.Values = list->Values();
     }
     return outcome;
+}
+
+// The failure texts come in the caller's language; a caller that uses no
+// catalogue gets the source texts.
+void UseLanguage(const QString& aCode)
+{
+    static bool bound = false;
+    if (aCode.isEmpty() || aCode == TranslationLanguage())
+        return;
+    if (!bound) {
+        InitTranslation(CatalogueDir());
+        bound = true;
+    }
+    SetTranslationLanguage(aCode);
 }
 
 }  // namespace
@@ -76,6 +91,7 @@ int ServePages(int aFd)
         frame.Payload.clear();
         if (!request)
             return 1;
+        UseLanguage(request->Language);
         bool sent = true;
         AnalyseRequest(*request, [&](const TRuleOutcome& aOutcome) {
             sent = WriteFrameBlocking(aFd, fkOutcome, EncodeOutcome(aOutcome));
