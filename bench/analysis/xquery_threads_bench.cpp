@@ -5,13 +5,14 @@
 // wall time above their CPU time. With --memory, the peak resident memory of one
 // evaluation on one large page, phase by phase.
 //
-//   tm_xquery_threads_bench [--mb 4] [--threads 1,2,3] [--rounds 2] [--query Q]
+//   tm_xquery_threads_bench [--mb 4] [--threads 1,2,3] [--rounds 2] [--query Q] [--memory-limit-mb M]
 //   tm_xquery_threads_bench --memory [--mb 60] [--query Q]
 #include "core/MemoryTuning.h"
 #include "xmlquery/HtmlDocument.h"
 #include "xmlquery/Interruption.h"
 #include "xmlquery/LibxmlSetup.h"
 #include "xmlquery/xquery/DomStream.h"
+#include "xmlquery/xquery/EvaluationLimits.h"
 #include "xmlquery/xquery/XQueryEngine.h"
 
 #include <QCoreApplication>
@@ -305,6 +306,8 @@ int main(int argc, char** argv)
         else if (arg == "--rounds" && i + 1 < argc) rounds = std::atoi(argv[++i]);
         else if (arg == "--query" && i + 1 < argc) query = argv[++i];
         else if (arg == "--memory") memory = true;
+        else if (arg == "--memory-limit-mb" && i + 1 < argc)  // the growth one evaluation may cause
+            xq::xquery::SetScriptMemoryLimit(static_cast<std::size_t>(std::atof(argv[++i]) * 1048576));
         else {
             std::fprintf(stderr, "unknown argument %s\n", arg.c_str());
             return 2;
