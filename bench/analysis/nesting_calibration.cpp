@@ -1,6 +1,7 @@
 // How long the HTML5 parser and libxml2's HTML parser take on deeply nested pages,
 // next to the cheap nesting estimate: the numbers behind kMaxTreeConstructionWork.
-//   tm_nesting_calibration [corpus folder]   (the folder: the largest estimates of real pages)
+//   tm_nesting_calibration [corpus folder | --unmatched]   (the folder: the largest estimates of
+//   real pages; --unmatched: only the unmatched-end-tag pages for libxml2's parser)
 #include "xmlquery/HtmlDocument.h"
 #include "xmlquery/HtmlTreeBuilder.h"
 #include "xmlquery/NestingEstimate.h"
@@ -35,6 +36,38 @@ std::string Nested(const std::string& open, const std::string& close, int depth)
     return html;
 }
 
+double LibxmlSeconds(const std::string& html)
+{
+    return Seconds([&] {
+        xmlFreeDoc(htmlReadMemory(html.data(), int(html.size()), nullptr, "UTF-8",
+                                  HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                      HTML_PARSE_RECOVER | XML_PARSE_HUGE));
+    });
+}
+
+// Deep nesting followed by end tags that match nothing: libxml2's parser walks
+// its whole stack for each; ParseHtmlDocument rewrites them first.
+void UnmatchedEndTags()
+{
+    std::printf("\n%-34s %9s %14s %18s\n", "unmatched end tags", "KB", "libxml2 raw s", "ParseHtmlDocument s");
+    struct Shape { const char* name; int depth; const char* endTag; std::size_t padTo; };
+    const Shape shapes[] = {{"60 000 span, </x>", 60'000, "</x>", 0},
+                            {"100 000 span, </x>", 100'000, "</x>", 0},
+                            {"60 000 span, </div>", 60'000, "</div>", 0},
+                            {"60 000 span, </x>, padded > 6 MiB", 60'000, "</x>", 7u << 20}};
+    for (const Shape& shape : shapes) {
+        std::string html;
+        while (html.size() < shape.padTo) html += "<p class=pad>padding text &amp; more</p>\n";
+        for (int i = 0; i < shape.depth; ++i) html += "<span>";
+        html += "deep";
+        for (int i = 0; i < shape.depth; ++i) html += shape.endTag;
+        const double raw = LibxmlSeconds(html);
+        const double ours = Seconds([&] { xq::ParseHtmlDocument(html); });
+        std::printf("%-34s %9zu %14.3f %18.3f\n", shape.name, html.size() / 1024, raw, ours);
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 int CorpusEstimates(const char* folder)
@@ -56,6 +89,11 @@ int CorpusEstimates(const char* folder)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "--unmatched") {
+        xq::ParseHtmlDocument("<p>warm up</p>");
+        UnmatchedEndTags();
+        return 0;
+    }
     if (argc > 1) return CorpusEstimates(argv[1]);
     xq::ParseHtmlDocument("<p>warm up</p>");
     const auto builder = xq::NewHtml5TreeBuilder();
@@ -73,16 +111,13 @@ int main(int argc, char** argv)
             std::uint64_t estimate = 0;
             const double estimateSeconds = Seconds([&] { estimate = xq::EstimateTreeConstructionWork(html); });
             const double html5 = Seconds([&] { builder->Build(html); });
-            const double bounded = Seconds([&] {
-                xmlFreeDoc(htmlReadMemory(html.data(), int(html.size()), nullptr, "UTF-8",
-                                          HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                              HTML_PARSE_RECOVER | XML_PARSE_HUGE));
-            });
+            const double bounded = LibxmlSeconds(html);
             std::printf("%-22s %7d %12llu %10.3f %10.3f %10.4f\n", shape.name, depth,
                         static_cast<unsigned long long>(estimate), html5, bounded, estimateSeconds);
             std::fflush(stdout);
             if (html5 > 4) break;
         }
     }
+    UnmatchedEndTags();
     return 0;
 }

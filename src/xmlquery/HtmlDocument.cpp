@@ -3,6 +3,7 @@
 #include "xmlquery/HtmlTreeBuilder.h"
 #include "xmlquery/LibxmlSetup.h"
 #include "xmlquery/NestingEstimate.h"
+#include "xmlquery/UnmatchedEndTags.h"
 #include "xmlquery/Utf8Repair.h"
 
 #include <libxml/HTMLparser.h>
@@ -16,9 +17,12 @@ namespace xq {
 namespace {
 
 // libxml2's own HTML parser: not HTML5 tree construction (no implied tbody), but
-// linear in nesting depth, so it takes the pages that would stall the HTML5 parser.
-XmlDocPtr ParseBounded(std::string_view utf8Html)
+// linear in nesting depth, so it takes the pages that would stall the HTML5 parser;
+// end tags that match no open element would make it walk its whole stack each.
+XmlDocPtr ParseBounded(std::string_view page)
 {
+    std::string rewritten;
+    const std::string_view utf8Html = DropUnmatchedEndTags(page, rewritten);
     if (utf8Html.empty() || utf8Html.size() > static_cast<std::size_t>(INT_MAX)) return nullptr;
     // The encoding is given explicitly, or a <meta charset> would decode the text twice.
     constexpr int options = HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |

@@ -2,9 +2,12 @@
 #include "xmlquery/HtmlDocument.h"
 #include "xmlquery/NestingEstimate.h"
 #include "xmlquery/NodeText.h"
+#include "xmlquery/UnmatchedEndTags.h"
 #include "xmlquery/Utf8Repair.h"
 
 #include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/HTMLtree.h>
 #include <libxml/xpath.h>
 
 #include <chrono>
@@ -269,6 +272,122 @@ TEST(HtmlDocument, HugePagesStayFast)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(Find(doc.get(), "(//tr)[last()]/td[1]"), Strings{"cell " + std::to_string(rows)});
     EXPECT_LT(seconds, kTimeBound);
+}
+
+// libxml2's own parse of a text, serialised, as the fallback path reads it.
+std::string LibxmlTree(std::string_view html)
+{
+    xmlDoc* doc = htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8",
+                                 HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                     HTML_PARSE_RECOVER | XML_PARSE_HUGE);
+    if (!doc) return "(none)";
+    xmlChar* text = nullptr;
+    int size = 0;
+    htmlDocDumpMemoryFormat(doc, &text, &size, 0);
+    std::string tree(reinterpret_cast<const char*>(text), size);
+    xmlFree(text);
+    xmlFreeDoc(doc);
+    return tree;
+}
+
+struct RewriteCase { std::string name, html; bool rewrites; };
+
+std::vector<RewriteCase> UnmatchedEndTagPages()
+{
+    const std::string spans = Nested("<span>", "", 300, "");
+    return {
+        {"stray end tags under nesting", spans + "a</x></y> </x>\n</x>b", true},
+        {"blank before the tag", "<div><p>x</p>  </x>y</div><ul> </q><li>z</ul>", true},
+        {"tag names are case-blind", spans + "<B>x</B></X ></Xyz\t>", true},
+        {"attributes in an end tag", spans + "</x a=\"b>c\">d", true},
+        {"text the tag splits", "<p>&</x>amp; <</x>b </</x>div> t</x>;</p>", true},
+        {"cdata is text to this parser", "<div><![CDATA[</x>]]></div>", true},
+        {"end tag of an element opened before", "<div><x></x>" + spans + "</x></div>", false},
+        {"implied elements stay closable", "<span>a</p></body></head></html><b>c</b>", false},
+        {"nothing open yet", "</x>text</y><p>t</p>", false},
+        {"after the root closed", "<p>a</p></html></x><b>b</b>", false},
+        {"script text", spans + "<script>if (a</x>b) {}</x></script>", false},
+        {"end tag right at a script's start", spans + "<script></x>var a;</script></x>", true},
+        {"style text, case-blind end", "<span><style>p{}</x></STYLE></x>", true},
+        {"script closed by a longer name", "<span><script>a</scripts>b</script></x>", true},
+        {"comment text", spans + "<!-- </x> --></x><!--> </x> -->", true},
+        {"comment closed by --!>", "<span><!-- </x> --!></x>", true},
+        {"unterminated comment", spans + "<!-- </x>", false},
+        {"attribute values", spans + "<a title='</x>' href=\"</y>\" data=</z>>t</a></x>", true},
+        {"unterminated quote", spans + "<a title='</x>>", false},
+        {"processing instruction", spans + "<?php </x> ?></x><? </y>", true},
+        {"doctype", "<!DOCTYPE html PUBLIC \"-//W3C//DTD </x>\" '</y>'><span></x>", true},
+        {"doctype then an end tag", "<span><!DOCTYPE x></x>", false},
+        {"a NUL ends the page", spans + "</x>\0</y>", true},
+        {"empty element", "<span><br></br><br/></x>", true},
+    };
+}
+
+// The rewrite must leave libxml2's tree exactly as it was, touch only markup,
+// and find the tags it is meant to find.
+TEST(UnmatchedEndTags, LeaveLibxmlsTreeAsItWas)
+{
+    for (const RewriteCase& c : UnmatchedEndTagPages()) {
+        std::string storage;
+        const std::string_view rewritten = xq::DropUnmatchedEndTags(c.html, storage);
+        EXPECT_EQ(rewritten.data() != c.html.data(), c.rewrites) << c.name;
+        EXPECT_EQ(LibxmlTree(rewritten), LibxmlTree(c.html)) << c.name;
+    }
+}
+
+// Random pages from the pieces that matter, against libxml2's own parse.
+TEST(UnmatchedEndTags, RandomPagesKeepTheirTree)
+{
+    const char* pieces[] = {"<span>", "<div>", "<x>", "</x>", "</y>", "</span>", "</div>", " ", "\n", "t", "&",
+                            "&amp;", "<", "</", "<script>", "</script>", "<style>", "</style>", "<!--", "-->",
+                            "<p>", "</p>", "<td>", "<table>", "</table>", "'", "\"", "=", ">", "<a href=",
+                            "<!DOCTYPE html>", "<?x ", "</html>", "<html>", "<body>", "</body>", "<br>", "/>",
+                            "<noscript>", "<title>", "</z >"};
+    unsigned state = 20'261'210;
+    int rewritten = 0;
+    for (int page = 0; page < 400; ++page) {
+        std::string html;
+        const int length = 5 + page % 60;
+        for (int i = 0; i < length; ++i) {
+            state = state * 1'103'515'245u + 12'345u;
+            html += pieces[(state >> 16) % std::size(pieces)];
+        }
+        std::string storage;
+        const std::string_view text = xq::DropUnmatchedEndTags(html, storage);
+        rewritten += text.data() != html.data();
+        ASSERT_EQ(LibxmlTree(text), LibxmlTree(html)) << html;
+    }
+    EXPECT_GT(rewritten, 40);
+}
+
+// Pages past the HTML5 parser's limits go to libxml2's parser; deep nesting with
+// end tags that match nothing cost it depth x tags before they were rewritten.
+TEST(HtmlDocument, DeepNestingWithUnmatchedEndTagsKeepsItsContent)
+{
+    const std::string spans = Nested("<span>", "", 60'000, "deep");
+    std::string stray;
+    for (int i = 0; i < 60'000; ++i) stray += i % 2 ? "</x>" : " </div>";
+    std::string large;
+    while (large.size() < (6u << 20) + 1000) large += "<p class=pad>padding &amp; text</p>\n";
+    struct Case { std::string name, html, xpath; Strings expected; };
+    const Case cases[] = {
+        {"text after the stray tags stays inside", spans + stray + "<b>tail</b>", "//b[ancestor::span]", {"tail"}},
+        {"script keeps its end tags as text", spans + stray + "<script>a</x>b</div></script>",
+         "(//span)[last()]/script", {"a</x>b</div>"}},
+        {"style and comments too", spans + stray + "<style>p</x>{}</style><!-- </x> -->",
+         "(//span)[last()]/style | (//span)[last()]/comment()", {"p</x>{}", " </x> "}},
+        {"attribute values too", spans + stray + "<a title='</x>'>t</a>", "(//span)[last()]/a/@title", {"</x>"}},
+        {"a real end tag still closes", "<i>" + spans + stray + "</i><b id=after>t</b>",
+         "//b[@id='after'][not(ancestor::span)]", {"t"}},
+        {"a page over 6 MiB", large + spans + stray + "<b>tail</b>", "//b[ancestor::span]", {"tail"}},
+    };
+    for (const Case& c : cases) {
+        const xq::XmlDocPtr doc = xq::ParseHtmlDocument(c.html);
+        ASSERT_TRUE(doc) << c.name;
+        EXPECT_EQ(Find(doc.get(), c.xpath.c_str()), c.expected) << c.name;
+        // The stray tags' blanks stay in the innermost span's text, as without the rewrite.
+        EXPECT_EQ(Find(doc.get(), "(//span)[last()]/text()[starts-with(., 'deep')]").size(), 1u) << c.name;
+    }
 }
 
 TEST(HtmlDocument, ModerateNestingKeepsTheHtml5Tree)
