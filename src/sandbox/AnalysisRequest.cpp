@@ -2,11 +2,15 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QSysInfo>
 
 namespace {
 
 constexpr qint32 kRequestVersion = 1;
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_4;
+// Both ends run on this machine: its own order spares swapping every character.
+constexpr QDataStream::ByteOrder kByteOrder =
+    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? QDataStream::LittleEndian : QDataStream::BigEndian;
 
 }  // namespace
 
@@ -16,6 +20,7 @@ QByteArray EncodeRequest(const TAnalysisRequest& aRequest)
     bytes.reserve(aRequest.Body.size() + aRequest.Text.size() * 2 + 4096);
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(kStreamVersion);
+    out.setByteOrder(kByteOrder);
     out << kRequestVersion << qint32(aRequest.Form) << aRequest.Body << aRequest.ContentType << aRequest.Text
         << aRequest.ChkUnique << qint32(aRequest.RuleBudgetMs) << aRequest.Language << qint32(aRequest.Rules.size());
     for (const TScrapRule& rule : aRequest.Rules)
@@ -27,6 +32,7 @@ std::optional<TAnalysisRequest> DecodeRequest(const QByteArray& aBytes)
 {
     QDataStream in(aBytes);
     in.setVersion(kStreamVersion);
+    in.setByteOrder(kByteOrder);
     qint32 version = 0, form = 0, budget = 0, count = 0;
     TAnalysisRequest request;
     in >> version;
@@ -56,6 +62,7 @@ QByteArray EncodeOutcome(const TRuleOutcome& aOutcome)
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(kStreamVersion);
+    out.setByteOrder(kByteOrder);
     out << aOutcome.Applied << aOutcome.HasList << aOutcome.Values << aOutcome.Failure
         << qint32(aOutcome.LibraryStatus);
     return bytes;
@@ -65,6 +72,7 @@ std::optional<TRuleOutcome> DecodeOutcome(const QByteArray& aBytes)
 {
     QDataStream in(aBytes);
     in.setVersion(kStreamVersion);
+    in.setByteOrder(kByteOrder);
     TRuleOutcome outcome;
     qint32 status = 0;
     in >> outcome.Applied >> outcome.HasList >> outcome.Values >> outcome.Failure >> status;

@@ -35,7 +35,6 @@ bool KnownKind(char aKind)
     case fkHello:
     case fkRequest:
     case fkOutcome:
-    case fkPageDone:
         return true;
     default:
         return false;
@@ -136,8 +135,15 @@ bool TFrameConnection::TakeBufferedFrame(TFrame& aFrame, bool& aMalformed)
     if (FBuffer.size() < kHeaderBytes + length)
         return false;
     aFrame.Kind = TFrameKind(static_cast<unsigned char>(FBuffer[0]));
-    aFrame.Payload = FBuffer.mid(kHeaderBytes, length);
-    FBuffer.remove(0, kHeaderBytes + length);
+    if (FBuffer.size() == kHeaderBytes + length) {
+        // the usual case: the buffer holds this frame alone, so it is handed over
+        aFrame.Payload = std::move(FBuffer);
+        aFrame.Payload.remove(0, kHeaderBytes);
+        FBuffer = QByteArray();
+    } else {
+        aFrame.Payload = FBuffer.mid(kHeaderBytes, length);
+        FBuffer.remove(0, kHeaderBytes + length);
+    }
     return true;
 }
 

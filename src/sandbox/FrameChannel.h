@@ -8,8 +8,8 @@
 enum TFrameKind : unsigned char {
     fkHello = 'H',     // helper: ready for pages
     fkRequest = 'Q',   // program: a page and its rules
-    fkOutcome = 'R',   // helper: one rule's outcome
-    fkPageDone = 'E',  // helper: no more outcomes for this page
+    fkOutcome = 'R',   // helper: one rule's outcome; a page ends after its last
+                       // rule's or after the first failed one
 };
 
 // Larger frames are refused: no page or value list of a bounded helper gets there.

@@ -121,11 +121,9 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
     if (helper->Connection().Write(fkRequest, EncodeRequest(request), keepWaiting) != wrDone)
         return crashed();
     aSent = true;
-    for (;;) {
+    while (result.Outcomes.size() < aRequest.Rules.size()) {
         if (helper->Connection().Read(frame, keepWaiting) != wrDone)
             return crashed();
-        if (frame.Kind == fkPageDone)
-            break;
         std::optional<TRuleOutcome> outcome = frame.Kind == fkOutcome ? DecodeOutcome(frame.Payload) : std::nullopt;
         if (!outcome) {
             helper->Kill();
@@ -133,7 +131,10 @@ TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomi
             result.FailureText = Tr("the analysis helper sent a malformed answer");
             return result;
         }
+        const bool applied = outcome->Applied;
         result.Outcomes.push_back(std::move(*outcome));
+        if (!applied)
+            break;  // the helper stops at a failed rule
         watch.SetDeadline(perRuleMs, hfOutOfTime, OutOfTimeText(budgetMs));
     }
     pool.Release(std::move(helper));

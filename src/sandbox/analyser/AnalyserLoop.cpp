@@ -97,7 +97,7 @@ int ServePages(int aFd)
             sent = WriteFrameBlocking(aFd, fkOutcome, EncodeOutcome(aOutcome));
             return sent;
         });
-        if (!sent || !WriteFrameBlocking(aFd, fkPageDone, {}))
+        if (!sent)
             return 1;
     }
     return 0;
