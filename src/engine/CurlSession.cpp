@@ -1,5 +1,7 @@
 #include "engine/CurlSession.h"
 
+#include <cstdlib>
+
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -168,8 +170,12 @@ private:
         case CURLE_UNSUPPORTED_PROTOCOL:
             return RefusedProtocolMessage(detail);
         case CURLE_OPERATION_TIMEDOUT:
-            // libcurl checks its deadline a few milliseconds late, never early.
-            if (FLimits.TimeLimitMs > 0 && aElapsedMs >= FLimits.TimeLimitMs)
+            // Whichever limit the elapsed time is nearer to: our clock and
+            // libcurl's start a few milliseconds apart.
+            if (FLimits.TimeLimitMs > 0
+                && (FLimits.StallSeconds <= 0
+                    || std::abs(aElapsedMs - FLimits.TimeLimitMs)
+                           <= std::abs(aElapsedMs - qint64(FLimits.StallSeconds) * 1000)))
                 return TimeLimitMessage(FLimits.TimeLimitMs);
             if (FLimits.StallSeconds > 0)
                 return StallLimitMessage(FLimits.StallSeconds);

@@ -122,6 +122,13 @@ void TAnalysisHelper::Kill()
     FReaped = true;
 }
 
+void TAnalysisHelper::End(int aWaitMs)
+{
+    ::shutdown(FFd, SHUT_WR);
+    if (!Reap(aWaitMs))
+        Kill();
+}
+
 QString TAnalysisHelper::EndDescription()
 {
     if (!Reap(1000)) {

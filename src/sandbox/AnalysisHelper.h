@@ -25,6 +25,9 @@ public:
     // Resident memory now; -1 when the system does not tell.
     qint64 ResidentBytes() const;
     void Kill();
+    // Asks an idle helper to end (it reads the end of its input), waits up to
+    // aWaitMs, then kills it.
+    void End(int aWaitMs);
     // After its socket closed: waits briefly for the end and says how it ended
     // ("the analysis helper crashed with signal 11 (Segmentation fault)"), translated.
     QString EndDescription();

@@ -34,6 +34,7 @@ public:
     explicit TFrameConnection(int aFd) : FFd(aFd) {}
     TWaitResult Write(TFrameKind aKind, const QByteArray& aPayload, const TKeepWaiting& aKeepWaiting);
     TWaitResult Read(TFrame& aFrame, const TKeepWaiting& aKeepWaiting);
+    int Fd() const { return FFd; }
 
     static constexpr int kSliceMs = 20;
 

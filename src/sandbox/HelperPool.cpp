@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <sys/socket.h>
 
 THelperPool& THelperPool::Instance()
 {
@@ -102,6 +103,11 @@ void THelperPool::Clear()
         std::lock_guard lock(FMutex);
         idle.swap(FIdle);
     }
+    // An idle helper ends on its own at once; it is killed only if it does not.
+    for (const auto& helper : idle)
+        ::shutdown(helper->Connection().Fd(), SHUT_WR);
+    for (const auto& helper : idle)
+        helper->End(kIdleEndWaitMs);
 }
 
 int THelperPool::IdleCount() const

@@ -35,7 +35,8 @@ public:
     int StartedCount() const;  // helpers started since the program began
     std::vector<pid_t> IdlePids() const;
 
-    static constexpr int kDefaultIdleLimit = 11;  // the most worker threads, and the rule tester
+    static constexpr int kDefaultIdleLimit = 11;
+    static constexpr int kIdleEndWaitMs = 2000;  // the most worker threads, and the rule tester
 
 private:
     THelperPool() = default;
