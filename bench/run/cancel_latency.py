@@ -7,32 +7,20 @@ Usage: bench/run/cancel_latency.py PATH/TO/tollmarsh-cli
 The pages are served from a loopback server started here; nothing is written
 outside a temporary folder."""
 
-import http.server
 import json
 import os
 import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
+
+from loopback import serve
 
 CASES = [
     ("regex on 1 MB of 'a'", 3, r"<body>|(?=a)\w*\s", "a.html", "a" * (1024 * 1024)),
     ("xpath on 6 000 <p>", 0, "count(//p/following::p)", "p.html", "<p></p>" * 6000),
 ]
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def serve(folder):
-    handler = lambda *a, **k: QuietHandler(*a, directory=folder, **k)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
 
 
 def run_case(cli, folder, port, name, qtype, query, page, body):

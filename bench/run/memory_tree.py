@@ -10,8 +10,6 @@ a smaller PAGE-MB shows a run whose pages all succeed.
 The pages are served from a loopback server started here; nothing is written
 outside a temporary folder."""
 
-import http.server
-import json
 import os
 import subprocess
 import sys
@@ -19,24 +17,14 @@ import tempfile
 import threading
 import time
 
+from loopback import serve
+
 PAGES = 10
 PAGE_BYTES = 60 * 1000 * 1000
 CASES = [
     ("XPath //h2", "xpath://h2"),
     ("XQuery //h2/string()", "xquery://h2/string()"),
 ]
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def serve(folder):
-    handler = lambda *a, **k: QuietHandler(*a, directory=folder, **k)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
 
 
 def ordinary_page(size):
