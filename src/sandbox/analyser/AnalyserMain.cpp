@@ -44,5 +44,9 @@ int main(int argc, char** argv)
     TuneAllocatorForPages();
     QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    return ServePages(fd);
+    // On a thread of its own, as in the program: page-sized blocks then come
+    // from a thread arena, not the main heap.
+    int code = 0;
+    std::thread([&] { code = ServePages(fd); }).join();
+    return code;
 }
