@@ -1,5 +1,7 @@
 #include "cli/CliCommand.h"
 
+#include "sandbox/HelperLimits.h"
+
 #include "analysis/AnalysisBudget.h"
 #include "engine/RequestOptions.h"
 #include "core/Translate.h"
@@ -96,9 +98,10 @@ QString ExitCodesHelp(bool bCheck)
     }
     return QStringLiteral("Exit codes: %1 the rule was applied (even with no values); %2 the rule cannot be\n"
                           "applied to this page (the query library failed, a regular expression exceeded\n"
-                          "its search limits, or the rule ran longer than its %5 s budget) or the page could\n"
-                          "not be fetched; %3 bad usage, an unreadable page, a page over %6 MiB or an invalid\n"
-                          "query; %4 the values could not be written.\n")
+                          "its search limits, the rule ran longer than its %5 s budget, or the helper\n"
+                          "process that analyses the page crashed or used more than %7 MB of memory) or the\n"
+                          "page could not be fetched; %3 bad usage, an unreadable page, a page over %6 MiB or\n"
+                          "an invalid query; %4 the values could not be written.\n")
         .arg(int(ecOk)).arg(int(ecFailed)).arg(int(ecUsage)).arg(int(ecWriteFailed))
-        .arg(kRuleTimeBudgetMs / 1000).arg(kMaxBodyBytes >> 20);
+        .arg(kRuleTimeBudgetMs / 1000).arg(kMaxBodyBytes >> 20).arg(kHelperMemoryLimitBytes >> 20);
 }

@@ -99,12 +99,13 @@ TEST(CliProcess, UnwritableOutputGivesAMessageAndExitCode3)
     } cases[] = {{">/dev/full"}, {">&-"}};
     for (const auto& c : cases) {
         QProcess shell;
-        shell.start("sh", {"-c", QStringLiteral("\"$0\" query --type css --query p --file \"$1\" %1")
+        shell.start("sh", {"-c", QStringLiteral("\"$0\" query --lang en --type css --query p --file \"$1\" %1")
                                      .arg(QString::fromLatin1(c.Redirect)),
                            cli, page});
         ASSERT_TRUE(shell.waitForFinished(30000));
         EXPECT_EQ(shell.exitCode(), 3) << c.Redirect;
-        EXPECT_TRUE(shell.readAllStandardError().contains("cannot write to standard output")) << c.Redirect;
+        const QByteArray err = shell.readAllStandardError();
+        EXPECT_TRUE(err.contains("cannot write to standard output")) << c.Redirect << ": " << err.toStdString();
     }
 }
 
