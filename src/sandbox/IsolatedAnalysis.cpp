@@ -71,10 +71,6 @@ QString OutOfTimeText(int aBudgetMs)
     return Tr("the analysis helper was stopped: %1").arg(RuleTimeBudgetMessage(aBudgetMs));
 }
 
-}  // namespace
-
-namespace {
-
 // False in aSent when the request could not even be handed over.
 TIsolatedAnalysis AnalyseOnce(const TAnalysisRequest& aRequest, const std::atomic<bool>* aCancel, bool& aReused,
                               bool& aSent)
