@@ -73,6 +73,18 @@ bool BodyIsLibraryText(TPageState& aState, const QByteArray& aBody)
 
 }  // namespace
 
+QString QueryFailureMessage(int aStatus)
+{
+    if (aStatus == P1XQ_ERR_INTERRUPTED) {
+        const TAnalysisBudget& budget = CurrentAnalysisBudget();
+        return budget.Cancel && budget.Cancel->load() ? RuleCancelledMessage()
+                                                      : RuleTimeBudgetMessage(budget.RuleBudgetMs);
+    }
+    if (aStatus == P1XQ_ERR_MEMORY)
+        return Tr("the rule was stopped for using more than about 1 GB of memory");
+    return Tr("the query library answered with status %1").arg(aStatus);
+}
+
 bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                     std::unique_ptr<TSRStringList>& aList, bool bChkUnique, QString* aFailure,
                     const QString& aContentType)
@@ -91,17 +103,8 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                                              aRule.Attribute, aRule.ExtractType, bChkUnique, aList);
         if (status == 0)
             return true;
-        if (!aFailure)
-            return false;
-        if (status == P1XQ_ERR_INTERRUPTED) {
-            const TAnalysisBudget& budget = CurrentAnalysisBudget();
-            *aFailure = budget.Cancel && budget.Cancel->load() ? RuleCancelledMessage()
-                                                               : RuleTimeBudgetMessage(budget.RuleBudgetMs);
-        } else if (status == P1XQ_ERR_MEMORY) {
-            *aFailure = Tr("the rule was stopped for using more than about 1 GB of memory");
-        } else {
-            *aFailure = Tr("the query library answered with status %1").arg(status);
-        }
+        if (aFailure)
+            *aFailure = QueryFailureMessage(status);
         return false;
     }
     case qtRegEx:

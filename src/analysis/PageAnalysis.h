@@ -40,6 +40,10 @@ bool ApplyScrapRule(const QByteArray& aBody, const TScrapRule& aRule,
                     std::unique_ptr<TSRStringList>& aList, bool bChkUnique,
                     QString* aFailure = nullptr, const QString& aContentType = {});
 
+// Why the query library refused with a nonzero status, in this thread's terms:
+// its time budget or cancel flag, the memory stop, or the status itself.
+QString QueryFailureMessage(int aStatus);
+
 // The library's status, 0 on success (then aList is set).
 int RunXmlQuery(const QString& aText, TScrapQueryType aQueryType, const QString& aQuery,
                 const QString& aAttribute, TScrapExtractType aExtractType, bool bChkUnique,

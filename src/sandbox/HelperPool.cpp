@@ -31,9 +31,12 @@ QString DefaultProgram()
 void THelperPool::SetProgram(const QString& aProgram)
 {
     std::vector<std::unique_ptr<TAnalysisHelper>> previous;
-    std::lock_guard lock(FMutex);
-    FProgram = aProgram;
-    previous.swap(FIdle);  // helpers of another program, ended after the lock
+    {
+        std::lock_guard lock(FMutex);
+        FProgram = aProgram;
+        previous.swap(FIdle);  // helpers of another program
+    }
+    EndIdle(previous);
 }
 
 QString THelperPool::Program() const
@@ -65,7 +68,7 @@ void THelperPool::SetIdleLimit(int aCount)
             FIdle.pop_back();
         }
     }
-    // ended outside the lock: each end waits for a process
+    EndIdle(surplus);  // outside the lock: each end waits for a process
 }
 
 std::unique_ptr<TAnalysisHelper> THelperPool::Acquire(QString& aError)
@@ -103,11 +106,18 @@ void THelperPool::Clear()
         std::lock_guard lock(FMutex);
         idle.swap(FIdle);
     }
-    // An idle helper ends on its own at once; it is killed only if it does not.
-    for (const auto& helper : idle)
+    EndIdle(idle);
+}
+
+void THelperPool::EndIdle(std::vector<std::unique_ptr<TAnalysisHelper>>& aHelpers)
+{
+    // An idle helper ends on its own at once (all are asked before any is
+    // waited for); it is killed only if it does not.
+    for (const auto& helper : aHelpers)
         ::shutdown(helper->Connection().Fd(), SHUT_WR);
-    for (const auto& helper : idle)
+    for (const auto& helper : aHelpers)
         helper->End(kIdleEndWaitMs);
+    aHelpers.clear();
 }
 
 int THelperPool::IdleCount() const

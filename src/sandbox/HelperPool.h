@@ -40,6 +40,7 @@ public:
 
 private:
     THelperPool() = default;
+    static void EndIdle(std::vector<std::unique_ptr<TAnalysisHelper>>& aHelpers);
 
     mutable std::mutex FMutex;
     QString FProgram;

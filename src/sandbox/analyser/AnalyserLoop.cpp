@@ -8,16 +8,21 @@
 
 namespace {
 
+void TakeValues(const std::unique_ptr<TSRStringList>& aList, TRuleOutcome& aOutcome)
+{
+    if (aList) {
+        aOutcome.HasList = true;
+        aOutcome.Values = aList->Values();
+    }
+}
+
 TRuleOutcome ApplyToBody(const TAnalysisRequest& aRequest, const TScrapRule& aRule)
 {
     TRuleOutcome outcome;
     std::unique_ptr<TSRStringList> list;
     outcome.Applied = ApplyScrapRule(aRequest.Body, aRule, list, aRequest.ChkUnique, &outcome.Failure,
                                      aRequest.ContentType);
-    if (list) {
-        outcome.HasList = true;
-        outcome.Values = list->Values();
-    }
+    TakeValues(list, outcome);
     return outcome;
 }
 
@@ -33,12 +38,9 @@ TRuleOutcome ApplyToText(const TAnalysisRequest& aRequest, const TScrapRule& aRu
                                             aRule.ExtractType, aRequest.ChkUnique, list);
         outcome.Applied = outcome.LibraryStatus == 0;
         if (!outcome.Applied)
-            outcome.Failure = Tr("the query library answered with status %1").arg(outcome.LibraryStatus);
+            outcome.Failure = QueryFailureMessage(outcome.LibraryStatus);
     }
-    if (list) {
-        outcome.HasList = true;
-        outcome.Values = list->Values();
-    }
+    TakeValues(list, outcome);
     return outcome;
 }
 
